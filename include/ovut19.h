@@ -1,0 +1,10 @@
+/* OVUT19.DLL: public interface for host programs (C and C++).
+   Link with libOVUT19.dll.a (MinGW) or load the DLL and look the names up with GetProcAddress.
+   Every function uses the WINAPI calling convention, except the ones taking "..." (cdecl). */
+#ifndef OVUT19_H
+#define OVUT19_H
+
+#include "ovut19/base.h"
+#include "ovut19/debug.h"
+
+#endif

@@ -1,0 +1,30 @@
+#include "dll/lifecycle.h"
+
+#include "diagnostics/debug_output.h"
+#include "foundation/string.h"
+
+namespace ovut {
+namespace {
+HMODULE g_module = nullptr;
+volatile LONG g_attachCount = 0;
+volatile LONG g_shuttingDown = 0;
+}  // namespace
+
+HMODULE ThisModule() { return g_module; }
+bool ShuttingDown() { return g_shuttingDown != 0; }
+
+void ProcessAttach(HMODULE library) {
+  g_module = library;
+  g_shuttingDown = 0;
+  String::SetDefaultCodePage(GetACP());
+  debug::Initialize(library);
+  InterlockedIncrement(&g_attachCount);
+}
+
+void ProcessDetach() {
+  InterlockedExchange(&g_shuttingDown, 1);
+  debug::Shutdown();
+  InterlockedDecrement(&g_attachCount);
+}
+
+}  // namespace ovut
