@@ -1,0 +1,48 @@
+// Moving whole streams through zlib: raw deflate (window 15, no wrapper) from a source file
+// object into a target, and the reverse. Used by the packed profile container and ZIP entries.
+#pragma once
+#include <cstdint>
+
+class clsFile;
+
+namespace ovut::codec {
+
+// zlib parameters of a deflate preset. Presets 1..8 are valid for StreamDeflate; any other
+// number maps to zlib's default level, memory level 8, default strategy.
+struct DeflatePreset {
+  int level;
+  int memLevel;
+  int strategy;
+};
+DeflatePreset DeflatePresetParams(int preset);
+
+constexpr int kPresetPackedBuffer = 4;     // used with the zlib wrapper
+constexpr int kPresetPackedContainer = 5;  // raw stream
+
+// Source bytes to move: a count, or everything from the source's current position to its end.
+constexpr uint64_t kAllRemaining = ~0ull;
+
+// Staging buffers are this large; reads of the source happen in pieces of at most this.
+constexpr uint32_t kStreamChunk = 1u << 20;
+
+// Result codes of StreamDeflate / StreamInflate besides zlib's own negative codes.
+constexpr int kStreamOk = 1;
+constexpr int kStreamBadPreset = -1;    // StreamDeflate only; the target stays untouched
+constexpr int kStreamReadShort = -3;
+constexpr int kStreamWriteShort = -5;
+
+// Raw-deflates `count` bytes (or all remaining) of `source`, from its current position, into
+// `target` at its current position, then cuts the target at its new position.
+// `crc32` (optional) receives zlib's CRC-32 of the bytes read, seeded with its value on entry
+// (pass a pointer to 0 for a fresh CRC). Returns kStreamOk, kStreamBadPreset, a zlib init code,
+// kStreamReadShort, kStreamWriteShort or a negative zlib code.
+int StreamDeflate(clsFile& target, clsFile& source, int preset, uint32_t* crc32 = nullptr,
+                  uint64_t count = kAllRemaining);
+
+// Raw-inflates `count` compressed bytes (or all remaining) of `source` into `target` at its
+// current position, then cuts the target at its new position. Returns kStreamOk, a zlib init
+// code, kStreamReadShort, kStreamWriteShort, or a negative zlib code (Z_DATA_ERROR for a
+// corrupt stream, Z_BUF_ERROR when the input ends before the deflate stream does).
+int StreamInflate(clsFile& target, clsFile& source, uint64_t count = kAllRemaining);
+
+}  // namespace ovut::codec
