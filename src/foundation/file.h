@@ -88,7 +88,7 @@ class clsFile : public clsIUnknownImpl, public IStream {
 
   int OpenErrorState() const { return openError_; }
   const String& OpenErrorText() const { return openErrorText_; }
-  DWORD OpenErrorCode() const { return openErrorCode_; }
+  DWORD OpenErrorCode() const { return openErrorCode_; }  // Win32 error or HRESULT
 
   // Reading and writing at the current position.
   DWORD Read(void* buffer, DWORD bytes);                    // bytes read, 0 on failure
@@ -142,10 +142,11 @@ class clsFile : public clsIUnknownImpl, public IStream {
   virtual HANDLE CreateHandle(const wchar_t* name, DWORD access, DWORD share, DWORD disposition, DWORD flags);
 
  private:
+  bool MoveTo(int64_t distance, DWORD method, uint64_t* newPosition) const;
+  void ReportWriteFailure(DWORD written, DWORD asked, const String& errorText) const;
   bool TryLockOnce(uint64_t offset, uint64_t length);
   void UnlockRange(uint64_t offset, uint64_t length);
   void ReleaseAllLocks();
-  bool CutAt(uint64_t position);
 
   String name_;
   ovut::UniqueHandle handle_;
@@ -155,7 +156,6 @@ class clsFile : public clsIUnknownImpl, public IStream {
   int openError_ = kOpenOk;
   DWORD openErrorCode_ = 0;
   String openErrorText_;
-  bool ownsHandle_ = false;
   scFileLock* locks_ = nullptr;
 };
 
