@@ -6,5 +6,6 @@
 
 #include "ovut19/base.h"
 #include "ovut19/debug.h"
+#include "ovut19/prof.h"
 
 #endif

@@ -2,6 +2,7 @@
 
 #include "diagnostics/debug_output.h"
 #include "foundation/string.h"
+#include "profile/profile_lifecycle.h"
 
 namespace ovut {
 namespace {
@@ -18,11 +19,13 @@ void ProcessAttach(HMODULE library) {
   g_shuttingDown = 0;
   String::SetDefaultCodePage(GetACP());
   debug::Initialize(library);
+  profile::Initialize();
   InterlockedIncrement(&g_attachCount);
 }
 
 void ProcessDetach() {
   InterlockedExchange(&g_shuttingDown, 1);
+  profile::Shutdown();
   debug::Shutdown();
   InterlockedDecrement(&g_attachCount);
 }
