@@ -4,7 +4,7 @@
 set -euo pipefail
 objdump=$1 dll=$2 def=$3
 want=$(awk 'BEGIN{e=0} /^[ \t]*;/ {next} /^EXPORTS/ {e=1; next} e && NF {print $1}' "$def" | sed 's/@.*//' | sort -u)
-have=$("$objdump" -p "$dll" | awk '/\[Ordinal\/Name Pointer\] Table/ {t=1; next} t && /^\s*\[/ {print $NF; next} t && !NF {t=0}' | sort -u)
+have=$("$objdump" -p "$dll" | awk '/\[Ordinal\/Name Pointer\] Table/ {t=1; next} t && /^[ \t]*\[/ {print $NF; next} t && !NF {t=0}' | sort -u)
 if [ "$want" != "$have" ]; then
   echo "export table of $(basename "$dll") differs from $(basename "$def"):" >&2
   diff <(echo "$want") <(echo "$have") | sed 's/^</  missing:/; s/^>/  unexpected:/' | grep -E 'missing|unexpected' >&2

@@ -106,7 +106,7 @@ class String {
     uint32_t c = (n + 8) & ~7u;
     return c < 8 ? 8 : c;
   }
-  static UINT DefaultCodePage() noexcept;
+  static UINT DefaultCodePage() noexcept;  // inline below: every String construction reads it
   static void SetDefaultCodePage(UINT cp) noexcept;
   static const String& Empty() noexcept;   // process-wide empty String
   static wchar_t& Sentinel() noexcept;     // target of out-of-range operator[] writes
@@ -148,7 +148,8 @@ class clsCharsetConversionString {
   explicit clsCharsetConversionString(const char* narrow, UINT codePage = 0);
   // Write-back form: a wide buffer of size + 1 units over the caller's narrow buffer of `size`
   // bytes; the wide text goes back there (cut to size - 1 bytes) when this object ends.
-  clsCharsetConversionString(char* target, int size, UINT codePage = 0);
+  struct WriteBack {};  // tag: keeps this form from being chosen for a plain text argument
+  clsCharsetConversionString(WriteBack, char* target, int size, UINT codePage = 0);
   ~clsCharsetConversionString();
   clsCharsetConversionString(const clsCharsetConversionString&) = delete;
   clsCharsetConversionString& operator=(const clsCharsetConversionString&) = delete;
@@ -208,8 +209,11 @@ class clsBSTROut {
 };
 
 namespace ovut {
+extern volatile UINT g_defaultStringCodePage;
 // Process-wide facts that String decides once.
 bool DebuggerAttached();             // asked once per process
 bool DeveloperDiagnostics();         // the "user" environment switch
 LANGID UILanguage();
 }  // namespace ovut
+
+inline UINT String::DefaultCodePage() noexcept { return ovut::g_defaultStringCodePage; }
