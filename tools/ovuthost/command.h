@@ -15,6 +15,10 @@ struct Command {
 };
 
 void Register(Command* c);
+// The registered command of that name (case-insensitive), or null.
+const Command* Find(const wchar_t* name);
+// Runs a command with the given arguments (argv[0] is the command name); -1 when unknown.
+int Run(int argc, wchar_t** argv);
 struct Registrar {
   explicit Registrar(Command* c) { Register(c); }
 };

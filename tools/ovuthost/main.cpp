@@ -17,6 +17,17 @@ void Register(Command* c) {
   *at = c;
 }
 
+const Command* Find(const wchar_t* name) {
+  for (Command* c = g_commands; c; c = c->next)
+    if (_wcsicmp(c->name, name) == 0) return c;
+  return nullptr;
+}
+
+int Run(int argc, wchar_t** argv) {
+  const Command* c = argc > 0 ? Find(argv[0]) : nullptr;
+  return c ? c->run(argc, argv) : -1;
+}
+
 void Print(const wchar_t* format, ...) {
   wchar_t buf[8192];
   va_list a;
@@ -33,13 +44,10 @@ void Print(const wchar_t* format, ...) {
 
 int wmain(int argc, wchar_t** argv) {
   using namespace ovuthost;
-  if (argc >= 2) {
-    for (Command* c = g_commands; c; c = c->next)
-      if (_wcsicmp(c->name, argv[1]) == 0) {
-        int rc = c->run(argc - 1, argv + 1);
-        fflush(stdout);
-        return rc;
-      }
+  if (argc >= 2 && Find(argv[1])) {
+    int rc = Run(argc - 1, argv + 1);
+    fflush(stdout);
+    return rc;
   }
   Print(L"usage: ovuthost COMMAND [arguments]\n\ncommands:\n");
   for (Command* c = g_commands; c; c = c->next) Print(L"  %-10s %s\n", c->name, c->usage);
