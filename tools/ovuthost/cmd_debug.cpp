@@ -1,6 +1,8 @@
 // "debug": writes lines on the library's debug channel and says where they went.
 #include <windows.h>
 
+#include <string>
+
 #include "command.h"
 #include "ovut19.h"
 

@@ -1,6 +1,7 @@
 // "version": where the DLL was loaded from and what its version resource says.
 #include <windows.h>
 
+#include <string>
 #include <vector>
 
 #include "command.h"
