@@ -1,29 +1,92 @@
-// Placeholder until the channel lands: lines go to the system debugger only.
+// Entry points of the debug channel for the rest of the library. Nothing here throws: a line
+// that cannot be built is lost rather than taking its caller down.
 #include "diagnostics/debug_output.h"
 
-#include <cstdio>
+#include <new>
+
+#include "diagnostics/debug_channel.h"
+#include "diagnostics/debug_settings.h"
+#include "dll/lifecycle.h"
 
 namespace ovut::debug {
+namespace {
+clsDebugChannel* g_channel = nullptr;
+}  // namespace
 
-void Initialize(HMODULE) {}
-void Shutdown() {}
-bool IsActive() { return false; }
+clsDebugChannel* Channel() { return g_channel; }
 
-void WriteV(const wchar_t* module, int, const wchar_t* format, va_list args) {
-  if (!format) return;
-  wchar_t line[1025];
-  int n = _vsnwprintf(line, 1024, format, args);
-  line[n < 0 ? 1024 : n] = 0;
-  OutputDebugStringW(line);
+void Initialize(HMODULE library) {
+  if (g_channel) return;
+  try {
+    g_channel = new clsDebugChannel(library, ReadLogSettings());
+  } catch (...) {
+    g_channel = nullptr;
+  }
 }
-void Write(const wchar_t* module, int change, const wchar_t* format, ...) {
-  va_list a; va_start(a, format); WriteV(module, change, format, a); va_end(a);
+
+void Shutdown() {
+  clsDebugChannel* channel = g_channel;
+  g_channel = nullptr;
+  try {
+    delete channel;
+  } catch (...) {
+  }
 }
-void WarningV(const wchar_t* format, va_list args) { WriteV(L"OVUT19", 0, format, args); }
+
+bool IsActive() {
+  clsDebugChannel* channel = g_channel;
+  return channel && channel->IsActive();
+}
+
+void WriteV(const wchar_t* module, int indentChange, const wchar_t* format, va_list args) {
+  clsDebugChannel* channel = g_channel;
+  if (!channel) return;
+  try {
+    channel->Write(module, indentChange, format, args);
+  } catch (...) {
+  }
+}
+
+void Write(const wchar_t* module, int indentChange, const wchar_t* format, ...) {
+  va_list a;
+  va_start(a, format);
+  WriteV(module, indentChange, format, a);
+  va_end(a);
+}
+
+void WarningV(const wchar_t* format, va_list args) {
+  clsDebugChannel* channel = g_channel;
+  if (!channel || ovut::ShuttingDown()) return;
+  WriteV(channel->Identity().libraryName, 0, format, args);
+}
+
 void Warning(const wchar_t* format, ...) {
-  va_list a; va_start(a, format); WarningV(format, a); va_end(a);
+  va_list a;
+  va_start(a, format);
+  WarningV(format, a);
+  va_end(a);
 }
-void WarningText(const wchar_t* text) { Warning(L"%s", text); }
-void StackTrace(int, int) {}
+
+void WarningText(const wchar_t* text) {
+  clsDebugChannel* channel = g_channel;
+  if (!channel || ovut::ShuttingDown() || !text) return;
+  try {
+    channel->WriteText(channel->Identity().libraryName, text);
+  } catch (...) {
+  }
+}
+
+void LibraryText(const wchar_t* text) {
+  clsDebugChannel* channel = g_channel;
+  if (!channel || !text) return;
+  try {
+    channel->WriteText(channel->Identity().libraryName, text);
+  } catch (...) {
+  }
+}
+
+void SetObserver(Observer observer, void* context) {
+  if (clsDebugChannel* channel = g_channel) channel->SetObserver(observer, context);
+}
 
 }  // namespace ovut::debug

@@ -25,7 +25,28 @@ void Warning(const wchar_t* format, ...);
 void WarningV(const wchar_t* format, va_list args);
 void WarningText(const wchar_t* text);
 
+// A text as one line named after this library, also during shutdown (PasDebug).
+void LibraryText(const wchar_t* text);
+
 // The current stack, each frame as two lines, then an empty line.
 void StackTrace(int skipFrames, int maxFrames = 256);
+
+// When active: "Memory image addresses of modules:" and one line per module image mapped into
+// the process (first and last address, file name).
+void ListModules();
+
+// Turns the C runtime's invalid-parameter reports into library warnings (the call continues);
+// Uninstall puts the previous handler back.
+void InstallInvalidParameterHandler();
+void UninstallInvalidParameterHandler();
+
+// Writes a warning to the system debugger when the process's own module cannot be found again
+// by its file name (with and without the folder).
+void CheckProcessModuleRoundtrip();
+
+// Test observer: while set, the channel counts as active and every message text (formatted,
+// without the line prefix) is also handed to the observer. Null removes it. For tests only.
+using Observer = void (*)(void* context, const wchar_t* text);
+void SetObserver(Observer observer, void* context);
 
 }  // namespace ovut::debug

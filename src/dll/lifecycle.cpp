@@ -17,16 +17,19 @@ bool ShuttingDown() { return g_shuttingDown != 0; }
 void ProcessAttach(HMODULE library) {
   g_module = library;
   g_shuttingDown = 0;
+  debug::InstallInvalidParameterHandler();
   String::SetDefaultCodePage(GetACP());
   debug::Initialize(library);
   profile::Initialize();
   InterlockedIncrement(&g_attachCount);
+  debug::CheckProcessModuleRoundtrip();
 }
 
 void ProcessDetach() {
   InterlockedExchange(&g_shuttingDown, 1);
   profile::Shutdown();
   debug::Shutdown();
+  debug::UninstallInvalidParameterHandler();
   InterlockedDecrement(&g_attachCount);
 }
 

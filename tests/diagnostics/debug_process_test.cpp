@@ -1,0 +1,188 @@
+// The channel in another process that loads OVUT19.DLL (tests/helpers/debug_line_writer): the
+// registry values are read when the library loads, and a running viewer is found at load.
+#include <gtest/gtest.h>
+
+#include <regex>
+#include <string>
+#include <vector>
+
+#include "foundation/temp_folder.h"
+#include "support/test_support.h"
+#include "test_viewer.h"
+
+using testsupport::TestViewer;
+
+namespace {
+
+// A registry value for the span of a test.
+class ScopedValue {
+ public:
+  ScopedValue(HKEY root, const wchar_t* key, const wchar_t* name, const std::wstring& text)
+      : root_(root), key_(key), name_(name) {
+    RegSetKeyValueW(root, key, name, REG_SZ, text.c_str(), static_cast<DWORD>((text.size() + 1) * sizeof(wchar_t)));
+  }
+  ScopedValue(HKEY root, const wchar_t* key, const wchar_t* name, DWORD value)
+      : root_(root), key_(key), name_(name) {
+    RegSetKeyValueW(root, key, name, REG_DWORD, &value, sizeof value);
+  }
+  ~ScopedValue() { RegDeleteKeyValueW(root_, key_, name_); }
+
+ private:
+  HKEY root_;
+  const wchar_t* key_;
+  const wchar_t* name_;
+};
+
+const wchar_t kMachineKey[] = L"software\\orvask";
+
+int RunWriter(const std::wstring& args, const wchar_t* exe = L"debug_line_writer.exe") {
+  return testsupport::RunProcess(L"\"" + testsupport::ProgramFolder() + L"\\" + exe + L"\" " + args);
+}
+
+// The log's lines, decoded from UTF-16 LE; `bom` tells whether the file began with FF FE.
+std::vector<std::wstring> LogLines(const std::wstring& path, bool* bom) {
+  std::string bytes = testsupport::ReadFileBytes(path);
+  *bom = bytes.size() >= 2 && bytes[0] == '\xFF' && bytes[1] == '\xFE';
+  std::wstring text(reinterpret_cast<const wchar_t*>(bytes.data()), bytes.size() / 2);
+  std::vector<std::wstring> lines;
+  for (size_t at = 0, end; (end = text.find(L"\r\n", at)) != std::wstring::npos; at = end + 2)
+    lines.push_back(text.substr(at, end - at));
+  return lines;
+}
+
+class DebugProcess : public ::testing::Test {
+ protected:
+  void SetUp() override { testsupport::PublishViewer(nullptr); }
+  void TearDown() override { testsupport::PublishViewer(nullptr); }
+};
+
+}  // namespace
+
+TEST_F(DebugProcess, InactiveWithoutViewerOrLogFile) {
+  EXPECT_EQ(RunWriter(L"line:nobody"), 0);  // exit code: UtilGetFlags()
+}
+
+TEST_F(DebugProcess, LogFileIsUtf16WithoutBomOneLinePerCall) {
+  testsupport::TempDir dir;
+  std::wstring log = dir.File(L"debug.log");
+  {
+    ScopedValue name(HKEY_LOCAL_MACHINE, kMachineKey, L"Debug.LogFilename", log);
+    ScopedValue flush(HKEY_LOCAL_MACHINE, kMachineKey, L"Debug.LogFile.Flush", 1);
+    EXPECT_EQ(RunWriter(L"line:first \"line:zweite \u00e4\u20ac\""), 1);
+    EXPECT_EQ(RunWriter(L"line:third"), 1);  // appended
+  }
+  bool bom = true;
+  std::vector<std::wstring> lines = LogLines(log, &bom);
+  EXPECT_FALSE(bom);
+  ASSERT_EQ(lines.size(), 3u);
+  const std::wregex layout(LR"(^\d\d:\d\d:\d\d\.\d\d\d [0-9a-f]{8}/[0-9a-f]{2} \d  (.*)$)");
+  const wchar_t* texts[] = {L"first", L"zweite \u00e4\u20ac", L"third"};
+  for (size_t i = 0; i < 3; ++i) {
+    std::wsmatch m;
+    ASSERT_TRUE(std::regex_match(lines[i], m, layout)) << i;
+    EXPECT_EQ(m[1].str(), texts[i]);
+  }
+}
+
+TEST_F(DebugProcess, LogNameWithoutFolderLandsInTheLibraryTemporaryFolder) {
+  std::wstring name = L"ovut_debug_test_" + std::to_wstring(GetCurrentProcessId()) + L".log";
+  std::wstring expected = std::wstring(ovut::LibraryTempFolder().c_str()) + name;
+  DeleteFileW(expected.c_str());
+  {
+    ScopedValue value(HKEY_LOCAL_MACHINE, kMachineKey, L"Debug.LogFilename", name);
+    EXPECT_EQ(RunWriter(L"line:in-temp"), 1);
+  }
+  bool bom = true;
+  std::vector<std::wstring> lines = LogLines(expected, &bom);
+  DeleteFileW(expected.c_str());
+  ASSERT_EQ(lines.size(), 1u);
+  EXPECT_NE(lines[0].find(L"in-temp"), std::wstring::npos);
+}
+
+TEST_F(DebugProcess, ForceUsePerfCountersSelectsElapsedTimeStamps) {
+  const struct { const wchar_t* value; bool elapsed; } cases[] = {
+      {L"1", true}, {L"yes", true}, {L"0", false}, {L"F", false}};
+  testsupport::TempDir dir;
+  for (const auto& c : cases) {
+    std::wstring log = dir.File((std::wstring(L"perf_") + c.value + L".log").c_str());
+    {
+      ScopedValue name(HKEY_LOCAL_MACHINE, kMachineKey, L"Debug.LogFilename", log);
+      ScopedValue perf(HKEY_CURRENT_USER, L"SOFTWARE\\orvask", L"ForceUsePerfCounters", c.value);
+      RunWriter(L"line:stamp");
+    }
+    bool bom = false;
+    std::vector<std::wstring> lines = LogLines(log, &bom);
+    ASSERT_EQ(lines.size(), 1u) << c.value;
+    const std::wregex elapsed(LR"(^\d\d:\d\d\.\d\d\d [0-9a-f]{8}/.*)");
+    const std::wregex local(LR"(^\d\d:\d\d:\d\d\.\d\d\d [0-9a-f]{8}/.*)");
+    EXPECT_TRUE(std::regex_match(lines[0], c.elapsed ? elapsed : local)) << c.value << ": " << lines[0];
+  }
+}
+
+TEST_F(DebugProcess, AnnouncesAtLoadAndSaysGoodbyeAtExit) {
+  TestViewer v;
+  EXPECT_EQ(RunWriter(L"line:from-child"), 1);
+  ASSERT_TRUE(v.WaitFor("--"));
+  std::vector<std::string> got = v.PiecesFrom("WRITER.EXE]");
+  ASSERT_GE(got.size(), 3u);
+  // Loaded under the loader lock: the version text is read later, for the good-bye.
+  EXPECT_EQ(got[0].rfind("++<module info cannot be queried right now> [", 0), 0u) << got[0];
+  EXPECT_NE(got[0].find("DEBUG_LINE_WRITER.EXE] ["), std::string::npos) << got[0];
+  EXPECT_NE(got[0].find("OVUT19.DLL]"), std::string::npos) << got[0];
+  bool line = false;
+  for (const auto& g : got) line |= g.find("  from-child") != std::string::npos;
+  EXPECT_TRUE(line);
+  EXPECT_EQ(got.back().rfind("--OVUT19.DLL 19.1.0.0 ", 0), 0u) << got.back();
+  EXPECT_NE(got.back().find("DEBUG_LINE_WRITER.EXE]"), std::string::npos);
+}
+
+TEST_F(DebugProcess, NoAnnouncementsFromResinjectExecutables) {
+  std::wstring folder = testsupport::ProgramFolder();
+  std::wstring copy = folder + L"\\ResInject_copy.exe";
+  ASSERT_TRUE(CopyFileW((folder + L"\\debug_line_writer.exe").c_str(), copy.c_str(), FALSE));
+  TestViewer v;
+  EXPECT_EQ(RunWriter(L"line:from-resinject", L"ResInject_copy.exe"), 1);
+  DeleteFileW(copy.c_str());
+  ASSERT_TRUE(v.WaitFor("from-resinject"));
+  for (const auto& m : v.Mailslot()) EXPECT_EQ(m.find("RESINJECT_COPY"), std::string::npos) << m;
+}
+
+TEST_F(DebugProcess, ExportsWriteNamedIndentedAndListingLines) {
+  TestViewer v;
+  EXPECT_EQ(RunWriter(L"ext:MOD:1:in ext:MOD:0:deeper ext:MOD:-1:out pas:pastext bad modules stack line:end"), 1);
+  ASSERT_TRUE(v.WaitFor("  end"));
+  auto find = [&](const std::string& part) {
+    for (auto m : v.Mailslot())
+      if (m.find(part) != std::string::npos) return m;
+    return std::string();
+  };
+  const std::regex named(R"(^MOD     : \d\d:\d\d:\d\d\.\d\d\d [0-9a-f]{8}/[0-9a-f]{2} \d( +)(in|deeper|out)\r$)");
+  std::smatch in, deeper, out;
+  std::string a = find(" in\r"), b = find("deeper"), c = find(" out\r");
+  ASSERT_TRUE(std::regex_match(a, in, named)) << a;
+  ASSERT_TRUE(std::regex_match(b, deeper, named)) << b;
+  ASSERT_TRUE(std::regex_match(c, out, named)) << c;
+  EXPECT_EQ(deeper[1].length(), in[1].length() + 1);
+  EXPECT_EQ(out[1].length(), in[1].length());
+
+  EXPECT_EQ(find("pastext").rfind("OVUT19  : ", 0), 0u);
+  EXPECT_NE(find("bad-done"), "");
+  EXPECT_NE(find("via V 3"), "");
+  EXPECT_NE(find("Memory image addresses of modules:"), "");
+  std::string dll = find("OVUT19.DLL\r");
+  EXPECT_TRUE(std::regex_search(dll, std::regex(R"(  0x[0-9a-f]{8,}-0x[0-9a-f]{8,}: .*\\OVUT19\.DLL\r$)", std::regex::icase)))
+      << dll;
+  EXPECT_NE(find("debug_line_writer.exe+0x"), "");
+}
+
+TEST_F(DebugProcess, LogFileThatCannotBeOpenedIsSkipped) {
+  testsupport::TempDir dir;
+  TestViewer v;
+  {
+    ScopedValue name(HKEY_LOCAL_MACHINE, kMachineKey, L"Debug.LogFilename", dir.File(L"missing\\debug.log"));
+    EXPECT_EQ(RunWriter(L"line:still-here line:and-here"), 1);
+  }
+  EXPECT_TRUE(v.WaitFor("still-here"));
+  EXPECT_TRUE(v.WaitFor("and-here"));
+  EXPECT_EQ(GetFileAttributesW(dir.File(L"missing").c_str()), INVALID_FILE_ATTRIBUTES);
+}

@@ -1,0 +1,69 @@
+// Writes debug lines through OVUT19.DLL's exports, one command per argument, then exits with
+// UtilGetFlags(). Commands:
+//   line:<text>                 UtilDebug("%s", text)
+//   ext:<module>:<change>:<text> UtilDebugExt(module, change, "%s", text)
+//   pas:<text>                  PasDebug(text)
+//   modules                     UtilListModules()
+//   stack                       UtilStackTrace(0, 0)
+//   bad                         null and unreadable pointers, huge widths, then "bad-done"
+#include <windows.h>
+
+#include <climits>
+#include <cwchar>
+#include <string>
+
+#include "ovut19.h"
+
+namespace {
+
+void ExtV(const wchar_t* module, int change, const wchar_t* format, ...) {
+  va_list a;
+  va_start(a, format);
+  UtilDebugExtV(module, change, format, a);
+  va_end(a);
+}
+
+void Bad() {
+  const wchar_t* unreadable = reinterpret_cast<const wchar_t*>(static_cast<ULONG_PTR>(0x10));
+  UtilDebug(nullptr);
+  UtilDebug(unreadable);
+  UtilDebug(L"null text: %s", static_cast<const wchar_t*>(nullptr));
+  UtilDebug(L"unreadable text: %s", unreadable);
+  UtilDebug(L"huge width: %*d", INT_MAX, 1);
+  UtilDebug(L"huge precision: %.*s", INT_MAX, L"abc");
+  UtilDebug(L"wide: %5000d|", 7);
+  UtilDebugExt(unreadable, 0, L"unreadable module");
+  UtilDebugExt(nullptr, 0, nullptr);
+  ExtV(nullptr, 0, L"via V %d", 3);
+  PasDebug(nullptr);
+  PasDebug(unreadable);
+  UtilDebug(L"bad-done");
+}
+
+}  // namespace
+
+int wmain(int argc, wchar_t** argv) {
+  for (int i = 1; i < argc; ++i) {
+    std::wstring arg = argv[i];
+    if (arg.rfind(L"line:", 0) == 0) {
+      UtilDebug(L"%s", arg.c_str() + 5);
+    } else if (arg.rfind(L"ext:", 0) == 0) {
+      size_t a = arg.find(L':', 4), b = arg.find(L':', a + 1);
+      if (a == std::wstring::npos || b == std::wstring::npos) return 100;
+      std::wstring module = arg.substr(4, a - 4);
+      int change = _wtoi(arg.substr(a + 1, b - a - 1).c_str());
+      UtilDebugExt(module.c_str(), change, L"%s", arg.c_str() + b + 1);
+    } else if (arg.rfind(L"pas:", 0) == 0) {
+      PasDebug(arg.c_str() + 4);
+    } else if (arg == L"modules") {
+      UtilListModules();
+    } else if (arg == L"stack") {
+      UtilStackTrace(0, 0);
+    } else if (arg == L"bad") {
+      Bad();
+    } else {
+      return 101;
+    }
+  }
+  return UtilGetFlags();
+}
