@@ -1,0 +1,112 @@
+// Profile store figures: appends and lookups by name in flat and nested lists, sets on existing
+// names, and the item pool against plain new/delete.
+#include <windows.h>
+
+#include <cstdio>
+#include <vector>
+
+#include "dll/lifecycle.h"
+#include "profile/item_pool.h"
+#include "profile/job_table.h"
+#include "profile/string_ops.h"
+
+using namespace ovut::profile;
+
+namespace {
+
+double Now() {
+  static LARGE_INTEGER f = [] {
+    LARGE_INTEGER x;
+    QueryPerformanceFrequency(&x);
+    return x;
+  }();
+  LARGE_INTEGER t;
+  QueryPerformanceCounter(&t);
+  return static_cast<double>(t.QuadPart) / static_cast<double>(f.QuadPart);
+}
+
+void Report(const char* what, int n, double seconds) {
+  std::printf("%-48s %8d ops %9.1f ms %8.1f ns/op\n", what, n, seconds * 1e3, seconds * 1e9 / n);
+}
+
+template <typename F>
+void Time(const char* what, int n, F body) {
+  double t0 = Now();
+  for (int i = 0; i < n; ++i) body(i);
+  Report(what, n, Now() - t0);
+}
+
+void FlatAndTree(int n) {
+  wchar_t name[64], buf[64];
+  ProfHandle flat = OpenJob(nullptr, false);
+  Time("flat: append unique names", n, [&](int i) {
+    swprintf(name, 64, L"item%d", i);
+    WriteString(flat, 0, name, L"value", true);
+  });
+  Time("flat: get by name", n, [&](int i) {
+    swprintf(name, 64, L"item%d", i);
+    GetString(flat, 0, name, buf, 64, nullptr);
+  });
+  Time("flat: set existing names", n, [&](int i) {
+    swprintf(name, 64, L"item%d", i);
+    WriteString(flat, 0, name, L"another value", false);
+  });
+  Time("flat: get missing names", n, [&](int i) {
+    swprintf(name, 64, L"none%d", i);
+    GetString(flat, 0, name, buf, 64, nullptr);
+  });
+  double t0 = Now();
+  ReleaseJob(FindJob(flat));
+  Report("flat: close (destroy all items)", n, Now() - t0);
+
+  ProfHandle tree = OpenJob(nullptr, false);
+  Time("tree 100x100x10: append by path", n, [&](int i) {
+    swprintf(name, 64, L"l%d/m%d/item%d", i / 1000, (i / 10) % 100, i);
+    WriteString(tree, 0, name, L"value", true);
+  });
+  Time("tree 100x100x10: get by path", n, [&](int i) {
+    swprintf(name, 64, L"l%d/m%d/item%d", i / 1000, (i / 10) % 100, i);
+    GetString(tree, 0, name, buf, 64, nullptr);
+  });
+  Time("tree 100x100x10: set existing paths", n, [&](int i) {
+    swprintf(name, 64, L"l%d/m%d/item%d", i / 1000, (i / 10) % 100, i);
+    WriteString(tree, 0, name, L"v2", false);
+  });
+  ReleaseJob(FindJob(tree));
+
+  ProfHandle same = OpenJob(nullptr, false);
+  Time("one name: append 100,000 duplicates", n, [&](int) { WriteString(same, 0, L"dup", L"v", true); });
+  Time("one name: set (first of the duplicates)", n, [&](int) { WriteString(same, 0, L"dup", L"w", false); });
+  ReleaseJob(FindJob(same));
+}
+
+void PoolAgainstHeap(int n) {
+  std::vector<clsItem*> items(static_cast<size_t>(n));
+  double t0 = Now();
+  for (int i = 0; i < n; ++i) items[i] = ItemPool::Take();
+  for (int i = 0; i < n; ++i) ItemPool::Give(items[i]);
+  Report("pool: take all, then give all back", 2 * n, Now() - t0);
+  t0 = Now();
+  for (int i = 0; i < n; ++i) items[i] = new clsItem;
+  for (int i = 0; i < n; ++i) delete items[i];
+  Report("new/delete: allocate all, then free all", 2 * n, Now() - t0);
+  t0 = Now();
+  for (int i = 0; i < n; ++i) ItemPool::Give(ItemPool::Take());
+  Report("pool: take and give back one at a time", 2 * n, Now() - t0);
+  t0 = Now();
+  for (int i = 0; i < n; ++i) delete new clsItem;
+  Report("new/delete: one at a time", 2 * n, Now() - t0);
+  std::printf("record size %u bytes, block size %u bytes (50 records)\n", static_cast<unsigned>(sizeof(clsItem)),
+              static_cast<unsigned>(sizeof(ItemPoolBlock)));
+}
+
+}  // namespace
+
+int main() {
+  ovut::ProcessAttach(GetModuleHandleW(nullptr));
+  const int n = 100000;
+  FlatAndTree(n);
+  PoolAgainstHeap(n);
+  ovut::ProcessDetach();
+  return 0;
+}
