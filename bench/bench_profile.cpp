@@ -94,7 +94,10 @@ void PoolAgainstHeap(int n) {
   for (int i = 0; i < n; ++i) ItemPool::Give(ItemPool::Take());
   Report("pool: take and give back one at a time", 2 * n, Now() - t0);
   t0 = Now();
-  for (int i = 0; i < n; ++i) delete new clsItem;
+  for (int i = 0; i < n; ++i) {
+    clsItem* volatile keep = new clsItem;  // volatile: the pair must not be optimised away
+    delete keep;
+  }
   Report("new/delete: one at a time", 2 * n, Now() - t0);
   std::printf("record size %u bytes, block size %u bytes (50 records)\n", static_cast<unsigned>(sizeof(clsItem)),
               static_cast<unsigned>(sizeof(ItemPoolBlock)));
