@@ -56,7 +56,7 @@ LogSettings ReadLogSettings() {
   LogSettings s;
   s.fileName = ReadText(HKEY_LOCAL_MACHINE, kMachineKey, L"Debug.LogFilename");
   s.fileName.Trim();
-  if (!s.fileName.IsEmpty() && !HasFolder(s.fileName)) s.fileName = LibraryTempFolder() + s.fileName;
+  if (!s.fileName.IsEmpty() && !HasFolder(s.fileName)) s.fileName = TempFolder(true) + s.fileName;
   s.flush = ReadSwitch(HKEY_LOCAL_MACHINE, kMachineKey, L"Debug.LogFile.Flush");
   return s;
 }

@@ -13,7 +13,7 @@ struct LogSettings {
 };
 
 // HKLM "software\orvask": "Debug.LogFilename" (a name without a folder is placed in the
-// library's temporary folder) and "Debug.LogFile.Flush".
+// user's temporary folder, long form) and "Debug.LogFile.Flush".
 LogSettings ReadLogSettings();
 
 // The user's "SOFTWARE\orvask" value "ForceUsePerfCounters": any text other than "F" and "0".

@@ -84,9 +84,9 @@ TEST_F(DebugProcess, LogFileIsUtf16WithoutBomOneLinePerCall) {
   }
 }
 
-TEST_F(DebugProcess, LogNameWithoutFolderLandsInTheLibraryTemporaryFolder) {
+TEST_F(DebugProcess, LogNameWithoutFolderLandsInTheTemporaryFolder) {
   std::wstring name = L"ovut_debug_test_" + std::to_wstring(GetCurrentProcessId()) + L".log";
-  std::wstring expected = std::wstring(ovut::LibraryTempFolder().c_str()) + name;
+  std::wstring expected = std::wstring(ovut::TempFolder(true).c_str()) + name;
   DeleteFileW(expected.c_str());
   {
     ScopedValue value(HKEY_LOCAL_MACHINE, kMachineKey, L"Debug.LogFilename", name);
