@@ -1,0 +1,127 @@
+// clsRegEx: one pattern run over UTF-16 text by the PCRE2 engine (16-bit code units, no UTF
+// check, so any unit sequence is a valid subject). Every match runs under the engine's match,
+// depth and heap limits: patterns from this library run over untrusted documents, and a limit
+// that is hit counts as "no match".
+#pragma once
+#include <cstddef>
+#include <cstdint>
+#include <vector>
+
+#include "foundation/string.h"
+
+struct pcre2_real_code_16;
+struct pcre2_real_match_data_16;
+struct pcre2_real_match_context_16;
+struct pcre2_real_jit_stack_16;
+
+// One captured group: start offset in UTF-16 units within the searched text (-1 when the group
+// did not take part in the match) and its text.
+struct scRegExMatch {
+  int32_t start = -1;
+  String text;
+  scRegExMatch* next = nullptr;
+};
+
+// Singly linked list of match records in group order: record 0 is the whole match.
+class clsRegExMatchList {
+ public:
+  clsRegExMatchList() = default;
+  ~clsRegExMatchList() { Clear(); }
+  clsRegExMatchList(const clsRegExMatchList&) = delete;
+  clsRegExMatchList& operator=(const clsRegExMatchList&) = delete;
+
+  void Clear();
+  void Append(int32_t start, const String& text);
+  uint32_t Count() const { return count_; }
+  const scRegExMatch* First() const { return head_; }
+  const scRegExMatch* At(uint32_t index) const;  // null when out of range
+
+ private:
+  scRegExMatch* head_ = nullptr;
+  scRegExMatch* tail_ = nullptr;
+  uint32_t count_ = 0;
+};
+
+// Supplies the replacement of one match for clsRegEx::GSub.
+class IclsRegExGSubCB {
+ public:
+  virtual String Replacement(const clsRegExMatchList& matches) = 0;
+
+ protected:
+  ~IclsRegExGSubCB() = default;
+};
+
+class clsRegEx {
+ public:
+  // Compile options (masked by kCompileMask).
+  static constexpr uint32_t kCaseless = 0x1;
+  static constexpr uint32_t kMultiline = 0x2;
+  static constexpr uint32_t kDotAll = 0x4;
+  static constexpr uint32_t kExtended = 0x8;
+  static constexpr uint32_t kAnchored = 0x10;        // compile and match
+  static constexpr uint32_t kDollarEndOnly = 0x20;
+  static constexpr uint32_t kExtra = 0x40;           // unknown escapes are errors (always so)
+  static constexpr uint32_t kUngreedy = 0x200;
+  // Match options (masked by kMatchMask).
+  static constexpr uint32_t kNotBOL = 0x80;
+  static constexpr uint32_t kNotEOL = 0x100;
+  static constexpr uint32_t kNotEmpty = 0x400;
+  static constexpr uint32_t kCompileMask = 0x27F;
+  static constexpr uint32_t kMatchMask = 0x5B0;
+
+  // Engine limits per match.
+  static constexpr uint32_t kMatchLimit = 1000000;
+  static constexpr uint32_t kDepthLimit = 1000000;
+  static constexpr uint32_t kHeapLimitKiB = 65536;
+  // The JIT starts on a small machine-stack block; a pattern that needs more gets a stack of
+  // its own, up to this size, then falls back to the interpreter (whose frames are on the heap).
+  static constexpr size_t kJitStackMax = 4u << 20;
+
+  clsRegEx() = default;
+  clsRegEx(const String& pattern, uint32_t options = 0) : pattern_(pattern), options_(options) {}
+  clsRegEx(const wchar_t* pattern, uint32_t options = 0) : pattern_(pattern), options_(options) {}
+  ~clsRegEx();
+  clsRegEx(const clsRegEx&) = delete;
+  clsRegEx& operator=(const clsRegEx&) = delete;
+
+  bool Compile();
+  bool IsCompiled() const { return code_ != nullptr; }
+  const String& Pattern() const { return pattern_; }
+  uint32_t Options() const { return options_; }
+  const String& LastError() const { return error_; }
+  uint32_t CaptureCount() const { return captureCount_; }
+
+  // True when the pattern matches; `matches` (optional) is cleared and, on a match, filled
+  // with one record per group the engine reports.
+  bool Exec(const String& subject, clsRegExMatchList* matches = nullptr);
+  bool Exec(const wchar_t* subject, clsRegExMatchList* matches = nullptr);
+  bool Exec(const wchar_t* subject, size_t length, clsRegExMatchList* matches);
+
+  // Text of record `index`; empty text and an ERR line when the list is shorter.
+  static String Match(const clsRegExMatchList& matches, int index);
+
+  // Pieces between successive matches, then the remainder (possibly empty).
+  std::vector<String> Split(const String& subject);
+  // For every successive match: the text of group 1, or the whole match without groups.
+  std::vector<String> Collect(const String& subject);
+  // Every match replaced by the template: \d inserts group d, \\ stays as written.
+  String GSub(const String& subject, const String& replacementTemplate);
+  String GSub(const String& subject, IclsRegExGSubCB& callback);
+
+ private:
+  void Release();
+  // One engine run over subject[0, length) with the stored match options plus `extraEngine`
+  // (PCRE2 bits). Returns the number of records put into `matches`, 0 when there is no match.
+  int Run(const wchar_t* subject, size_t length, uint32_t extraEngine, clsRegExMatchList& matches);
+  template <class OnMatch>
+  void WalkMatches(const String& subject, OnMatch&& onMatch);
+
+  String pattern_;
+  uint32_t options_ = 0;
+  String error_;
+  pcre2_real_code_16* code_ = nullptr;
+  pcre2_real_match_data_16* matchData_ = nullptr;
+  pcre2_real_match_context_16* matchContext_ = nullptr;
+  pcre2_real_jit_stack_16* jitStack_ = nullptr;
+  uint32_t captureCount_ = 0;
+};
