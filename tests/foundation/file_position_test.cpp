@@ -5,6 +5,7 @@
 
 #include "file_test_util.h"
 #include "foundation/file.h"
+#include "support/debug_capture.h"
 #include "support/test_support.h"
 
 using filetest::Pattern;
@@ -60,6 +61,26 @@ TEST_P(FileBacking, WriteAtPositionAndReadBack) {
 
 INSTANTIATE_TEST_SUITE_P(HandleAndStream, FileBacking, testing::Bool(),
                          [](const testing::TestParamInfo<bool>& i) { return i.param ? "Stream" : "Handle"; });
+
+// A stream whose size cannot be changed.
+class FixedSizeStream : public clsFile {
+ public:
+  FixedSizeStream() : clsFile(filetest::MemoryStream("0123456789").Get()) {}
+  using clsFile::SetSize;
+  HRESULT STDMETHODCALLTYPE SetSize(ULARGE_INTEGER) override { return STG_E_ACCESSDENIED; }
+};
+
+TEST(FilePosition, StreamSizeFailuresAreReported) {
+  FixedSizeStream fixed;
+  clsFileRW f(fixed.AsStream());
+  f.Seek(4);
+  testsupport::DebugCapture capture;
+  EXPECT_FALSE(f.SetSize(3));
+  EXPECT_TRUE(capture.Contains(L"ERR: Stream->SetSize(4+3) failed!"));
+  EXPECT_FALSE(f.SetEOF());
+  EXPECT_TRUE(capture.Contains(L"ERR: Stream->SetEOF(4) failed!"));
+  EXPECT_EQ(10u, f.Size());
+}
 
 // The position must be the full 64-bit value: seeking, reporting, sizing and copying past 4 GiB.
 // The file is sparse: only a few bytes are ever written.
