@@ -7,5 +7,6 @@
 #include "ovut19/base.h"
 #include "ovut19/debug.h"
 #include "ovut19/prof.h"
+#include "ovut19/zip.h"
 
 #endif

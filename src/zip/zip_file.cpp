@@ -1,0 +1,159 @@
+// clsZIPFile: creating the archive and appending entries.
+#include "zip/zip_file.h"
+
+#include <cstring>
+#include <memory>
+#include <new>
+
+#include "diagnostics/debug_output.h"
+#include "profile/codec/stream_deflate.h"
+
+namespace ovut::zip {
+
+scZipLimits& Limits() {
+  static scZipLimits limits;
+  return limits;
+}
+
+namespace {
+
+// zlib's default level 6, memory level 8, default strategy.
+constexpr int kEntryPreset = 2;
+constexpr size_t kMaxField = 0xFFFF;
+
+// Cuts UTF-8 or single-byte text to `max` bytes without splitting a UTF-8 sequence.
+void CutText(std::string& bytes, bool utf8, size_t max) {
+  if (bytes.size() <= max) return;
+  size_t n = max;
+  if (utf8)
+    while (n > 0 && (static_cast<unsigned char>(bytes[n]) & 0xC0) == 0x80) --n;
+  bytes.resize(n);
+}
+
+// Local header sizes, with the ZIP64 extra field when either does not fit.
+void SetSizes(clsZIPFileEntry& e) {
+  const uint64_t limit = Limits().size;
+  if (e.compressedSize < limit && e.uncompressedSize < limit) {
+    e.header.compressedSize = static_cast<uint32_t>(e.compressedSize);
+    e.header.uncompressedSize = static_cast<uint32_t>(e.uncompressedSize);
+    return;
+  }
+  e.header.versionNeeded = kVersionZip64;
+  e.header.compressedSize = 0xFFFFFFFF;
+  e.header.uncompressedSize = 0xFFFFFFFF;
+  uint16_t tag[2] = {kZip64ExtraTag, 16};
+  uint64_t sizes[2] = {e.uncompressedSize, e.compressedSize};
+  e.extra.assign(reinterpret_cast<const char*>(tag), sizeof tag);
+  e.extra.append(reinterpret_cast<const char*>(sizes), sizeof sizes);
+  e.header.extraLength = static_cast<uint16_t>(e.extra.size());
+}
+
+// Encodes name and comment into the entry; false when the name cannot be stored.
+bool SetTexts(clsZIPFileEntry& e, const String& name, const String& comment) {
+  scEncodedTexts t = EncodeTexts(name, comment);
+  if (t.name.size() > kMaxField) {
+    ovut::debug::Warning(L"ERR: ZIP entry name too long: '%s'", name.c_str());
+    return false;
+  }
+  CutText(t.comment, t.utf8, kMaxField);
+  if (t.utf8) e.header.flags |= kFlagUTF8;
+  e.name = std::move(t.name);
+  e.comment = std::move(t.comment);
+  e.header.nameLength = static_cast<uint16_t>(e.name.size());
+  e.nameText = name;
+  e.commentText = comment;
+  return true;
+}
+
+}  // namespace
+}  // namespace ovut::zip
+
+using namespace ovut::zip;
+
+clsZIPFile* clsZIPFile::Create(const String& path, const String& comment) {
+  clsZIPFile* zip = new (std::nothrow) clsZIPFile;
+  if (!zip) return nullptr;
+  if (zip->archive_.Open(path.c_str(), clsFile::kAccessReadWrite, clsFile::kCreateAlways, clsFile::kShareExclusive,
+                         clsFile::kOptSequentialScan) != 0) {
+    delete zip;
+    return nullptr;
+  }
+  zip->archive_.SetEOF();
+  zip->path_ = path;
+  zip->comment_ = comment;
+  return zip;
+}
+
+clsZIPFile::~clsZIPFile() {
+  while (head_) {
+    clsZIPFileEntry* next = head_->next;
+    delete head_;  // releases the temporary file, which removes it
+    head_ = next;
+  }
+  archive_.Close();
+}
+
+void clsZIPFile::Link(clsZIPFileEntry* entry) {
+  if (tail_) tail_->next = entry;
+  else head_ = entry;
+  tail_ = entry;
+  ++count_;
+}
+
+int clsZIPFile::AppendFile(const String& path, const String& name, const String& comment) {
+  clsFile source(path.c_str(), clsFile::kAccessRead, clsFile::kOpenExisting, clsFile::kShareRead,
+                 clsFile::kOptSequentialScan);
+  if (!source.IsOpen()) return kSourceNotOpened;
+
+  auto entry = std::make_unique<clsZIPFileEntry>();
+  scLocalHeader& h = entry->header;
+  h.signature = kLocalSignature;
+  h.versionNeeded = kVersion20;
+  h.method = kMethodDeflate;
+  entry->data.Reset(new (std::nothrow) clsFileRWTemp(L"ZIP"));
+  if (!entry->data || !entry->data->IsOpen()) {
+    ovut::debug::Warning(L"ERR while compressing file '%s': %d", source.DisplayName().c_str(), ovut::codec::kStreamWriteShort);
+    return kCompressFailed;
+  }
+
+  const uint64_t size = source.Size(), start = source.Position();
+  uint32_t crc = 0;
+  int rc = ovut::codec::StreamDeflate(*entry->data.Get(), source, kEntryPreset, &crc);
+  if (rc < 0) {
+    ovut::debug::Warning(L"ERR while compressing file '%s': %d", source.DisplayName().c_str(), rc);
+    return kCompressFailed;
+  }
+  h.crc32 = crc;
+  entry->data->Seek(static_cast<uint64_t>(0));
+
+  BY_HANDLE_FILE_INFORMATION info;
+  if (source.Handle() && GetFileInformationByHandle(source.Handle(), &info)) {
+    DosDateTime(info.ftLastWriteTime, h.date, h.time);
+    entry->externalAttributes = info.dwFileAttributes;
+  } else {
+    CurrentDosDateTime(h.date, h.time);
+    DWORD attributes = GetFileAttributesW(path.c_str());
+    entry->externalAttributes = attributes == INVALID_FILE_ATTRIBUTES ? 0 : attributes;
+  }
+
+  entry->compressedSize = entry->data->Size();
+  entry->uncompressedSize = size >= start && size != clsFile::kUnknown ? size - start : 0;
+  SetSizes(*entry);
+  if (!SetTexts(*entry, namer_.Name(path, name), comment)) return kCompressFailed;
+  Link(entry.release());
+  return kOk;
+}
+
+void clsZIPFile::AppendDirectory(const String& path, const String& name, const WIN32_FIND_DATAW& found) {
+  auto entry = std::make_unique<clsZIPFileEntry>();
+  scLocalHeader& h = entry->header;
+  h.signature = kLocalSignature;
+  h.versionNeeded = kVersion20;
+  h.method = kMethodStored;
+  DosDateTime(found.ftLastWriteTime, h.date, h.time);
+  entry->externalAttributes = found.dwFileAttributes;
+  String entryName = namer_.Name(path, name);
+  entryName.Append(L'/');
+  if (!SetTexts(*entry, entryName, String())) return;
+  Link(entry.release());
+}
