@@ -12,6 +12,7 @@
 class clsFile;
 
 using ProfHandle = INT_PTR;  // job and list handles as they cross the interface
+static_assert(sizeof(ProfHandle) == sizeof(void*), "handles carry addresses on 32 and 64 bits");
 
 class clsProfJob {
  public:
