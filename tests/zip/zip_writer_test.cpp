@@ -21,11 +21,8 @@ using namespace ziptest;
 
 namespace {
 
-#define REQUIRE_READERS()                                          \
-  if (!ReadersAvailable()) {                                       \
-    GTEST_SKIP() << "python3/unzip cannot be started here";       \
-  }                                                                \
-  static_assert(true, "")
+// The readers are part of the setup (scripts/setup.sh); without them the check fails.
+#define REQUIRE_READERS() ASSERT_TRUE(ReadersAvailable()) << "python3/unzip cannot be started through Wine"
 
 std::string RawDeflate(const std::string& in) {
   z_stream z{};
@@ -185,9 +182,8 @@ TEST(ZipWriter, ArchiveWithoutEntriesIsTheEndRecord) {
     PutLE<uint16_t>(want, static_cast<uint16_t>(c.size()));
     want += c;
     EXPECT_EQ(ReadFileBytes(path), want);
-    if (ReadersAvailable()) {
-      EXPECT_TRUE(ReadersAccept(path));
-    }
+    REQUIRE_READERS();
+    EXPECT_TRUE(ReadersAccept(path));
   }
 }
 
