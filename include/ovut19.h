@@ -6,6 +6,7 @@
 
 #include "ovut19/base.h"
 #include "ovut19/debug.h"
+#include "ovut19/convert.h"
 #include "ovut19/prof.h"
 #include "ovut19/zip.h"
 
