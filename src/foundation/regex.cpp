@@ -12,24 +12,43 @@ static_assert(sizeof(wchar_t) == sizeof(PCRE2_UCHAR16), "UTF-16 subjects go to t
 
 // ---- match list -------------------------------------------------------------------------
 
-void clsRegExMatchList::Clear() {
-  while (head_) {
-    scRegExMatch* next = head_->next;
-    delete head_;
-    head_ = next;
+clsRegExMatchList::~clsRegExMatchList() {
+  Clear();
+  while (spare_) {
+    scRegExMatch* next = spare_->next;
+    delete spare_;
+    spare_ = next;
   }
-  tail_ = nullptr;
+}
+
+void clsRegExMatchList::Clear() {
+  if (tail_) {
+    tail_->next = spare_;
+    spare_ = head_;
+  }
+  head_ = tail_ = nullptr;
   count_ = 0;
 }
 
-void clsRegExMatchList::Append(int32_t start, const String& text) {
-  auto* m = new scRegExMatch;
+scRegExMatch* clsRegExMatchList::NewRecord(int32_t start) {
+  scRegExMatch* m = spare_;
+  if (m) spare_ = m->next;
+  else m = new scRegExMatch;
   m->start = start;
-  m->text = text;
+  m->next = nullptr;
   if (tail_) tail_->next = m;
   else head_ = m;
   tail_ = m;
   ++count_;
+  return m;
+}
+
+void clsRegExMatchList::Append(int32_t start, const String& text) { NewRecord(start)->text = text; }
+
+void clsRegExMatchList::Append(int32_t start, const wchar_t* text, uint32_t count) {
+  String& s = NewRecord(start)->text;
+  s.Clear();  // keeps a buffer nobody else shares
+  s.Append(text, count);
 }
 
 const scRegExMatch* clsRegExMatchList::At(uint32_t index) const {
@@ -115,7 +134,7 @@ bool clsRegEx::Compile() {
   return true;
 }
 
-int clsRegEx::Run(const wchar_t* subject, size_t length, uint32_t extraEngine, clsRegExMatchList& matches) {
+int clsRegEx::Run(const wchar_t* subject, size_t length, uint32_t extraEngine, clsRegExMatchList* matches) {
   if (!code_ && !Compile()) return 0;
   if (length > static_cast<size_t>(INT32_MAX)) return 0;  // offsets are 32-bit
   if (!subject) subject = L"";
@@ -136,20 +155,19 @@ int clsRegEx::Run(const wchar_t* subject, size_t length, uint32_t extraEngine, c
     ovut::debug::Warning(L"clsRegEx: error: vector too small, or something else happened");
     return 0;
   }
+  if (!matches) return rc;
   const PCRE2_SIZE* v = pcre2_get_ovector_pointer(matchData_);
   for (int i = 0; i < rc; ++i) {
     PCRE2_SIZE from = v[2 * i], to = v[2 * i + 1];
-    if (from == PCRE2_UNSET || to < from) matches.Append(-1, String());
-    else matches.Append(static_cast<int32_t>(from), String(subject, static_cast<int>(from), static_cast<int>(to - from)));
+    if (from == PCRE2_UNSET || to < from) matches->Append(-1, nullptr, 0);
+    else matches->Append(static_cast<int32_t>(from), subject + from, static_cast<uint32_t>(to - from));
   }
   return rc;
 }
 
 bool clsRegEx::Exec(const wchar_t* subject, size_t length, clsRegExMatchList* matches) {
-  clsRegExMatchList local;
-  clsRegExMatchList& list = matches ? *matches : local;
-  list.Clear();
-  return Run(subject, length, 0, list) > 0;
+  if (matches) matches->Clear();
+  return Run(subject, length, 0, matches) > 0;
 }
 
 bool clsRegEx::Exec(const String& subject, clsRegExMatchList* matches) {

@@ -22,16 +22,18 @@ struct scRegExMatch {
   scRegExMatch* next = nullptr;
 };
 
-// Singly linked list of match records in group order: record 0 is the whole match.
+// Singly linked list of match records in group order: record 0 is the whole match. Cleared
+// records are kept for reuse, so a list that serves many matches stops allocating.
 class clsRegExMatchList {
  public:
   clsRegExMatchList() = default;
-  ~clsRegExMatchList() { Clear(); }
+  ~clsRegExMatchList();
   clsRegExMatchList(const clsRegExMatchList&) = delete;
   clsRegExMatchList& operator=(const clsRegExMatchList&) = delete;
 
   void Clear();
   void Append(int32_t start, const String& text);
+  void Append(int32_t start, const wchar_t* text, uint32_t count);
   uint32_t Count() const { return count_; }
   const scRegExMatch* First() const { return head_; }
   const scRegExMatch* At(uint32_t index) const;  // null when out of range
@@ -39,7 +41,10 @@ class clsRegExMatchList {
  private:
   scRegExMatch* head_ = nullptr;
   scRegExMatch* tail_ = nullptr;
+  scRegExMatch* spare_ = nullptr;
   uint32_t count_ = 0;
+
+  scRegExMatch* NewRecord(int32_t start);
 };
 
 // Supplies the replacement of one match for clsRegEx::GSub.
@@ -111,8 +116,9 @@ class clsRegEx {
  private:
   void Release();
   // One engine run over subject[0, length) with the stored match options plus `extraEngine`
-  // (PCRE2 bits). Returns the number of records put into `matches`, 0 when there is no match.
-  int Run(const wchar_t* subject, size_t length, uint32_t extraEngine, clsRegExMatchList& matches);
+  // (PCRE2 bits). Returns the number of groups reported (records put into `matches` when given),
+  // 0 when there is no match.
+  int Run(const wchar_t* subject, size_t length, uint32_t extraEngine, clsRegExMatchList* matches);
   template <class OnMatch>
   void WalkMatches(const String& subject, OnMatch&& onMatch);
 

@@ -37,7 +37,7 @@ void clsRegEx::WalkMatches(const String& subject, OnMatch&& onMatch) {
   while (pos < length) {
     matches.Clear();
     uint32_t extra = lastEmpty ? PCRE2_NOTEMPTY_ATSTART | PCRE2_ANCHORED : 0;
-    if (Run(text + pos, length - pos, extra, matches) <= 0) {
+    if (Run(text + pos, length - pos, extra, &matches) <= 0) {
       if (!lastEmpty) return;
       lastEmpty = false;
       pos += CharLength(subject, pos);

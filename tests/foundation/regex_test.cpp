@@ -31,6 +31,13 @@ TEST(RegEx, ExecReportsGroupsWithOffsets) {
   EXPECT_EQ(re.CaptureCount(), 2u);
   EXPECT_EQ(W(clsRegEx::Match(m, 3)), L"");  // beyond the list: empty text
 
+  // Records are reused by the next match; texts taken from them stay as they were.
+  String kept = m.At(1)->text;
+  ASSERT_TRUE(re.Exec(L"56-78", &m));
+  EXPECT_EQ(W(kept), L"12");
+  EXPECT_EQ(W(m.At(1)->text), L"56");
+  EXPECT_EQ(m.At(2)->start, 3);
+
   // A failed match leaves no stale records behind.
   EXPECT_FALSE(re.Exec(L"no digits", &m));
   EXPECT_EQ(m.Count(), 0u);
