@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "diagnostics/debug_output.h"
 #include "foundation/regex.h"
 
 namespace {
@@ -64,6 +65,29 @@ TEST(RegEx, CompileErrorFailsEveryExec) {
 
   clsRegEx empty;  // no pattern is the empty pattern: matches everywhere
   EXPECT_TRUE(empty.Exec(L"abc"));
+}
+
+// Collects the debug lines written while it lives.
+struct DebugLines {
+  std::vector<std::wstring> lines;
+  DebugLines() { ovut::debug::SetObserver(&Add, this); }
+  ~DebugLines() { ovut::debug::SetObserver(nullptr, nullptr); }
+  static void Add(void* self, const wchar_t* text) { static_cast<DebugLines*>(self)->lines.emplace_back(text); }
+};
+
+TEST(RegEx, MessagesForCompileErrorsAndMissingGroups) {
+  DebugLines debug;
+  clsRegEx bad(L"a(b");
+  EXPECT_FALSE(bad.Exec(L"ab"));
+  EXPECT_FALSE(bad.Exec(L"ab"));
+  ASSERT_EQ(debug.lines.size(), 2u);  // reported again by every attempt
+  EXPECT_EQ(debug.lines[0], L"Error in RegEx offset 3: '" + W(bad.LastError()) + L"'");
+
+  debug.lines.clear();
+  clsRegEx pair(L"(\\d)-(\\d)");
+  EXPECT_EQ(W(pair.GSub(L"1-2", L"\\9")), L"");
+  ASSERT_EQ(debug.lines.size(), 1u);
+  EXPECT_EQ(debug.lines[0], L"ERR: clsRegEx: Match(9) not found (index too large, found only 3 entries)");
 }
 
 TEST(RegEx, OptionBits) {
