@@ -146,6 +146,60 @@ TEST_F(DebugChannel, IndentationNestsAndIsClamped) {
   EXPECT_EQ(Indent(Find(v, "negative")), 2u);
 }
 
+TEST_F(DebugChannel, AChannelThatEndsTakesBackItsOpenIndentationStep) {
+  ovut::debug::clsChannelAreas areas;
+  areas.Open();
+  LONG before = areas.Process().level;
+  {
+    ovut::debug::clsDebugChannel other(GetModuleHandleW(nullptr), ovut::debug::LogSettings());
+    other.SetObserver([](void*, const wchar_t*) {}, nullptr);  // active without a viewer
+    auto write = [&](int change, const wchar_t* text, ...) {
+      va_list a;
+      va_start(a, text);
+      other.Write(L"X", change, text, a);
+      va_end(a);
+    };
+    write(1, L"open");
+    write(1, L"open again");
+    write(-1, L"close one");
+    EXPECT_EQ(areas.Process().level, before + 1);
+  }
+  EXPECT_EQ(areas.Process().level, before);
+}
+
+TEST_F(DebugChannel, LinesOfConcurrentThreadsNeverInterleave) {
+  TestViewer v;
+  struct Worker {
+    static DWORD WINAPI Run(void* p) {
+      wchar_t tag = static_cast<wchar_t>(reinterpret_cast<ULONG_PTR>(p));
+      std::wstring body(700, tag);  // two pieces per line
+      for (int i = 0; i < 40; ++i) Line(nullptr, 0, L"T%c:%s", tag, body.c_str());
+      return 0;
+    }
+  };
+  HANDLE threads[4];
+  for (int t = 0; t < 4; ++t)
+    threads[t] = CreateThread(nullptr, 0, Worker::Run, reinterpret_cast<void*>(static_cast<ULONG_PTR>(L'a' + t)),
+                              0, nullptr);
+  WaitForMultipleObjects(4, threads, TRUE, 60000);
+  for (HANDLE h : threads) CloseHandle(h);
+  Line(nullptr, 0, L"threads done");
+  ASSERT_TRUE(v.WaitFor("threads done"));
+  std::vector<std::string> got = v.Mailslot();
+  int lines = 0;
+  for (size_t i = 0; i < got.size(); ++i) {
+    size_t at = got[i].find("  T");
+    if (at == std::string::npos || at + 4 >= got[i].size() || got[i][at + 4] != ':') continue;
+    ++lines;
+    char tag = got[i][at + 3];
+    ASSERT_LT(i + 1, got.size());
+    // The rest of the line is the next message, all of the same thread's letter.
+    std::string rest = got[i + 1].substr(0, got[i + 1].size() - 1);
+    EXPECT_EQ(rest.find_first_not_of(tag), std::string::npos) << i;
+  }
+  EXPECT_EQ(lines, 160);
+}
+
 TEST_F(DebugChannel, TextEncodingFollowsTheViewersAnswer) {
   const std::wstring text = L"enc:\u00e4\u20ac";
   for (bool utf8 : {false, true}) {

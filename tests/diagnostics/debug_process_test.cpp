@@ -100,12 +100,15 @@ TEST_F(DebugProcess, LogNameWithoutFolderLandsInTheTemporaryFolder) {
 }
 
 TEST_F(DebugProcess, ForceUsePerfCountersSelectsElapsedTimeStamps) {
-  const struct { const wchar_t* value; bool elapsed; } cases[] = {
-      {L"1", true}, {L"yes", true}, {L"0", false}, {L"F", false}};
+  // With "Registry.ImpersonationAware" the value comes from the impersonated user's hive, which
+  // without impersonation is the process user's own.
+  const struct { const wchar_t* value; DWORD aware; bool elapsed; } cases[] = {
+      {L"1", 0, true}, {L"yes", 0, true}, {L"0", 0, false}, {L"F", 0, false}, {L"1", 1, true}};
   testsupport::TempDir dir;
   for (const auto& c : cases) {
-    std::wstring log = dir.File((std::wstring(L"perf_") + c.value + L".log").c_str());
+    std::wstring log = dir.File((std::wstring(L"perf_") + c.value + std::to_wstring(c.aware) + L".log").c_str());
     {
+      ScopedValue aware(HKEY_LOCAL_MACHINE, kMachineKey, L"Registry.ImpersonationAware", c.aware);
       ScopedValue name(HKEY_LOCAL_MACHINE, kMachineKey, L"Debug.LogFilename", log);
       ScopedValue perf(HKEY_CURRENT_USER, L"SOFTWARE\\orvask", L"ForceUsePerfCounters", c.value);
       RunWriter(L"line:stamp");
