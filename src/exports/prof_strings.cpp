@@ -1,4 +1,5 @@
 // Profile text value entry points.
+#include <cwchar>
 #include <vector>
 
 #include "exports/prof_guard.h"
@@ -40,8 +41,13 @@ int WINAPI ProfGetStringA(HPROFJOB job, HPROFLIST list, LPCSTR name, LPSTR buffe
   return Guarded<int>(0, [&] {
     clsAnsiArg wideName(name), wideDefault(defaultText);
     if (!buffer || size <= 0) return GetString(job, list, wideName.Wide(), nullptr, 0, nullptr);
-    std::vector<wchar_t> wide(static_cast<size_t>(size));
-    int result = GetString(job, list, wideName.Wide(), wide.data(), size, wideDefault.Wide());
+    // The wide buffer only needs room for the longer of value and default, not for `size`.
+    int length = GetString(job, list, wideName.Wide(), nullptr, 0, nullptr);
+    size_t longest = wcslen(wideDefault.Wide());
+    if (length > 0 && static_cast<size_t>(length) > longest) longest = static_cast<size_t>(length);
+    int wideSize = longest + 1 < static_cast<size_t>(size) ? static_cast<int>(longest + 1) : size;
+    std::vector<wchar_t> wide(static_cast<size_t>(wideSize));
+    int result = GetString(job, list, wideName.Wide(), wide.data(), wideSize, wideDefault.Wide());
     NarrowInto(wide.data(), buffer, size);
     return result;
   });

@@ -52,6 +52,9 @@ TEST(ProfString, AnsiFormsConvertWithTheCodePageOption) {
   EXPECT_EQ(ProfGetStringA(job, 0, "nope", buf, 8, "dflt"), -6);
   EXPECT_STREQ(buf, "dflt");
   EXPECT_EQ(ProfGetStringA(job, 0, "caf\xC3\xA9", nullptr, 0, nullptr), 2);
+  // A generous size costs no buffer of that size: only the text and its terminator are written.
+  EXPECT_EQ(ProfGetStringA(job, 0, "caf\xC3\xA9", buf, 0x7FFFFFFF, "d"), 2);
+  EXPECT_STREQ(buf, "\xE2\x82\xAC" "5");
   ProfSetOption(7, 1252);  // other options are ignored
   EXPECT_EQ(ProfGetOption(1), 65001);
   EXPECT_EQ(ProfGetOption(7), 0);
