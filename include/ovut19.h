@@ -8,6 +8,7 @@
 #include "ovut19/debug.h"
 #include "ovut19/convert.h"
 #include "ovut19/prof.h"
+#include "ovut19/prof_persist.h"
 #include "ovut19/zip.h"
 
 #endif

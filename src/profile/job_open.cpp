@@ -1,21 +1,38 @@
-// Interim open: reports whether the file can be opened and treats any content as not loadable
-// (-10) until the profile reader is plugged in here.
+// Opening a job from its file: shared or exclusive open with retries while another process
+// holds the file without sharing, then the loading pipeline.
 #include "profile/job_open.h"
 
-#include "foundation/scoped_handle.h"
+#include "foundation/file.h"
+#include "profile/persist/profile_load.h"
 
 namespace ovut::profile {
 
 void OpenAndLoadFile(clsProfJob& job, bool exclusive) noexcept {
-  UniqueHandle file(CreateFileW(job.fileName.c_str(), exclusive ? GENERIC_READ | GENERIC_WRITE : GENERIC_READ,
-                                FILE_SHARE_READ, nullptr, exclusive ? OPEN_ALWAYS : OPEN_EXISTING,
-                                FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
-  if (!file) {
-    job.lastError = GetLastError() == ERROR_SHARING_VIOLATION ? -1 : -10;
-    return;
+  try {
+    clsAutoRelease<clsFile> file(new clsFile());
+    const ULONGLONG deadline = GetTickCount64() + 10000;
+    for (;;) {
+      int rc = exclusive ? file->Open(job.fileName.c_str(), clsFile::kAccessReadWrite, clsFile::kOpenAlways,
+                                      clsFile::kShareRead, clsFile::kOptNormal | clsFile::kOptSequentialScan)
+                         : file->Open(job.fileName.c_str(), clsFile::kAccessRead, clsFile::kOpenExisting,
+                                      clsFile::kShareRead, clsFile::kOptNormal | clsFile::kOptSequentialScan);
+      if (rc == 0) break;
+      if (file->OpenErrorCode() != ERROR_SHARING_VIOLATION || GetTickCount64() >= deadline) break;
+      Sleep(100);
+    }
+    if (!file->IsOpen()) {
+      job.lastError = file->OpenErrorCode() == ERROR_SHARING_VIOLATION ? -1 : -10;
+      return;
+    }
+    uint64_t size = file->Size();
+    if (size > 0 && size != clsFile::kUnknown && !ovut::persist::LoadProfile(job, *file.Get())) {
+      if (job.lastError == 0) job.lastError = -10;
+      return;
+    }
+    if (exclusive) job.openFile = file;
+  } catch (...) {
+    if (job.lastError == 0) job.lastError = -10;
   }
-  LARGE_INTEGER size{};
-  if (!GetFileSizeEx(file.get(), &size) || size.QuadPart > 0) job.lastError = -10;
 }
 
 }  // namespace ovut::profile

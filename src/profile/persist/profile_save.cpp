@@ -1,0 +1,167 @@
+#include "profile/persist/profile_save.h"
+
+#include <objbase.h>
+
+#include <cstring>
+#include <new>
+
+#include "diagnostics/debug_output.h"
+#include "foundation/file.h"
+#include "profile/codec/stream_deflate.h"
+#include "profile/persist/profile_load.h"
+#include "profile/persist/tree_writer.h"
+
+namespace ovut::persist {
+
+namespace {
+
+constexpr DWORD kRetryMs = 10000;
+const char kContainerMagic[4] = {'Z', 'L', 'e', 'Z'};
+
+clsAutoRelease<clsFile> NewMemoryFile() {
+  IStream* s = nullptr;
+  if (FAILED(CreateStreamOnHGlobal(nullptr, TRUE, &s)) || !s) return {};
+  return clsAutoRelease<clsFile>(new (std::nothrow) clsFileRWTempStream(s));
+}
+
+// The plain text of the profile, from offset 0 of `target`.
+int WritePlain(clsProfJob& job, clsFile& target, int form) {
+  const int level = job.streamOptions ? job.streamOptions : (form == kFormIni ? 0 : 1);
+  target.Seek(SizeEstimate(job.rootList, level, form) + 2000);
+  target.SetEOF();
+  target.Seek(uint64_t(0));
+  bool ok = true;
+  if (!job.rootList.IsEmpty()) {
+    clsTreeWriter w(target, form);
+    if (!job.streamOptions) w.WritePrologue();
+    ok = w.WriteList(job.rootList, level);
+    ok = (job.streamOptions ? w.Flush() : w.WriteEpilogue()) && ok;
+  }
+  target.SetEOF();
+  return ok ? 0 : -4;
+}
+
+// "ZLeZ" at the target's position, then the raw deflate (preset 5) of all of `plain`.
+bool WriteContainer(clsFile& target, clsFile& plain) {
+  plain.Seek(uint64_t(0));
+  if (target.Write(kContainerMagic, 4) != 4) return false;
+  return codec::StreamDeflate(target, plain, codec::kPresetPackedContainer) == codec::kStreamOk;
+}
+
+bool SameName(const String& a, const wchar_t* b) {
+  return CompareStringOrdinal(a.c_str(), -1, b, -1, TRUE) == CSTR_EQUAL;
+}
+
+}  // namespace
+
+int FormOfFlags(int flags) noexcept {
+  int low = flags & 15;
+  return low == 0 ? kFormIni : low == 2 ? kFormXfdf : kFormXml;
+}
+
+bool WantsPacked(const clsProfJob& job, int flags) noexcept {
+  return (flags & kSavePacked) || ((flags & kSavePackedIfLoaded) && job.loadedPacked);
+}
+
+int WriteProfile(clsProfJob& job, clsFile& target, int flags) {
+  const int form = FormOfFlags(flags);
+  if (!WantsPacked(job, flags)) return WritePlain(job, target, form);
+  clsAutoRelease<clsFile> mem = NewMemoryFile();
+  if (!mem) return -4;
+  int rc = WritePlain(job, *mem.Get(), form);
+  target.Seek(uint64_t(0));
+  if (!WriteContainer(target, *mem.Get()) && rc == 0) rc = -4;
+  return rc;
+}
+
+int SaveToFile(clsProfJob& job, const wchar_t* name, int flags) noexcept {
+  try {
+    clsAutoRelease<clsFile> target;
+    if (job.openFile && (!name || SameName(job.openFile->FileName(), name))) target = job.openFile;
+    if (!target) {
+      const wchar_t* path = name ? name : job.fileName.c_str();
+      clsAutoRelease<clsFile> f(new clsFile());
+      // Opened without truncation: the content changes only under the byte-0 lock below.
+      const ULONGLONG deadline = GetTickCount64() + kRetryMs;
+      for (;;) {
+        if (f->Open(path, clsFile::kAccessWrite, clsFile::kOpenAlways, clsFile::kShareExclusive,
+                    clsFile::kOptNormal) == 0)
+          break;
+        if (f->OpenErrorCode() != ERROR_SHARING_VIOLATION || GetTickCount64() >= deadline) break;
+        SwitchToThread();
+      }
+      if (!f->IsOpen()) return -3;
+      target = f;
+    }
+    clsAutoRelease<clsFile> mem = NewMemoryFile();
+    if (!mem) return -3;
+    if (WritePlain(job, *mem.Get(), FormOfFlags(flags)) != 0) return -3;
+    scFileLock* lock = target->Lock(0, 1, kRetryMs);
+    if (!lock) return -3;
+    bool ok;
+    target->Seek(uint64_t(0));
+    mem->Seek(uint64_t(0));
+    if (WantsPacked(job, flags)) {
+      ok = WriteContainer(*target.Get(), *mem.Get());
+    } else {
+      ok = mem->Size() == 0 || target->CopyFrom(*mem.Get());
+      target->Seek(mem->Size());
+      ok = target->SetEOF() && ok;
+    }
+    target->Unlock(lock);
+    return ok ? 0 : -3;
+  } catch (...) {
+    return -3;
+  }
+}
+
+int SaveToStream(clsProfJob& job, IStream* stream, int flags) noexcept {
+  try {
+    clsAutoRelease<clsFile> target;
+    if (job.openFile && (!stream || stream == job.openFile->AttachedStream())) target = job.openFile;
+    if (!target) {
+      if (!stream) return -4;
+      target.Reset(new clsFile(stream));
+      if (!target->IsOpen()) return -4;
+    }
+    return WriteProfile(job, *target.Get(), flags);
+  } catch (...) {
+    return -4;
+  }
+}
+
+int SaveToClipboard(clsProfJob& job, HWND window, int flags) noexcept {
+  try {
+    clsAutoRelease<clsFile> temp(new clsFileRWTemp(L"Prf"));
+    if (!temp->IsOpen()) return -3;
+    if (WriteProfile(job, *temp.Get(), flags & 15) != 0) return -4;
+    temp->Seek(uint64_t(0));
+    const uint64_t size = temp->Size();
+    if (size == clsFile::kUnknown || size > 0x7FFFFFFE) return -3;
+    if (!OpenClipboard(window)) return -3;
+    HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT | GMEM_DDESHARE, SIZE_T(size) + 1);
+    if (!block) {
+      CloseClipboard();
+      return -8;
+    }
+    if (void* p = GlobalLock(block)) {
+      if (size) temp->Read(p, static_cast<DWORD>(size));
+      GlobalUnlock(block);
+    }
+    if (!SetClipboardData(ProfileClipboardFormat(), block)) GlobalFree(block);
+    static const wchar_t kNotice[] = L"PROF data available";
+    if (HGLOBAL text = GlobalAlloc(GMEM_MOVEABLE | GMEM_DDESHARE, sizeof kNotice)) {
+      if (void* p = GlobalLock(text)) {
+        memcpy(p, kNotice, sizeof kNotice);
+        GlobalUnlock(text);
+      }
+      if (!SetClipboardData(CF_UNICODETEXT, text)) GlobalFree(text);
+    }
+    CloseClipboard();
+    return 0;
+  } catch (...) {
+    return -3;
+  }
+}
+
+}  // namespace ovut::persist
