@@ -42,3 +42,6 @@ void clsItem::ResetRecord() noexcept {
   hashNext_ = hashPrev_ = nullptr;
   hash_ = 0;
 }
+
+// Records are packed 50 to a block; keep them from growing unnoticed on either target.
+static_assert(sizeof(clsItem) == (sizeof(void*) == 4 ? 160 : 208), "clsItem record layout changed");
