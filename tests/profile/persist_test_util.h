@@ -4,6 +4,7 @@
 #include <string>
 
 #include "codec_test_util.h"
+#include "profile/codec/stream_deflate.h"
 #include "profile/job_table.h"
 #include "profile/persist/line_source.h"
 #include "profile/persist/profile_load.h"
