@@ -168,3 +168,36 @@ TEST(FileOpen, DeleteOnCloseRemovesTheFileOnce) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(FileOpen, StreamElementOfAStorage) {
+  TempDir dir;
+  const std::wstring docfile = dir.File(L"store.stg");
+  clsAutoRelease<IStorage> storage;
+  ASSERT_EQ(S_OK, StgCreateDocfile(docfile.c_str(), STGM_CREATE | STGM_READWRITE | STGM_SHARE_EXCLUSIVE, 0,
+                                   storage.Put()));
+  // A file in the working folder named like the element must survive the element's deletion.
+  const std::wstring lookalike = dir.File(L"Element");
+  ASSERT_TRUE(testsupport::WriteFileBytes(lookalike, "keep"));
+  wchar_t oldFolder[MAX_PATH];
+  GetCurrentDirectoryW(MAX_PATH, oldFolder);
+  SetCurrentDirectoryW(dir.path().c_str());
+
+  clsFile f;
+  EXPECT_EQ(-1, f.OpenInStorage(storage.Get(), L"Element", clsFile::kAccessReadWrite, clsFile::kOpenExisting, 0));
+  EXPECT_EQ(clsFile::kOpenNotFound, f.OpenErrorState());
+  ASSERT_EQ(0, f.OpenInStorage(storage.Get(), L"Element", clsFile::kAccessReadWrite, clsFile::kOpenAlways,
+                               clsFile::kOptDeleteOnClose));
+  EXPECT_TRUE(f.IsStream());
+  EXPECT_EQ(5, f.WriteText("abcde"));
+  EXPECT_EQ(5u, f.Size());
+  f.Close();
+
+  clsAutoRelease<IStream> gone;
+  EXPECT_EQ(STG_E_FILENOTFOUND, storage->OpenStream(L"Element", nullptr, STGM_READ | STGM_SHARE_EXCLUSIVE, 0, gone.Put()));
+  SetCurrentDirectoryW(oldFolder);
+  EXPECT_EQ("keep", testsupport::ReadFileBytes(lookalike));
+}
+
+}  // namespace
