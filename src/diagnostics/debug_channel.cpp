@@ -1,5 +1,6 @@
 #include "diagnostics/debug_channel.h"
 
+#include <cstddef>
 #include <cwchar>
 
 #include "diagnostics/debug_line.h"
@@ -11,10 +12,10 @@ const wchar_t kViewerClass[] = L"ZelClsZOLVEN16";
 const wchar_t kFormatError[] = L"<printf format error>";
 
 // Length of a caller's text, at most `limit`; -1 when the pointer cannot be read.
-long ReadableLength(const wchar_t* text, size_t limit) {
+ptrdiff_t ReadableLength(const wchar_t* text, size_t limit) {
   if (!text) return -1;
   if (!ovut::DebuggerAttached() && IsBadStringPtrW(text, limit)) return -1;
-  return static_cast<long>(wcsnlen(text, limit));
+  return static_cast<ptrdiff_t>(wcsnlen(text, limit));
 }
 
 }  // namespace
@@ -134,7 +135,7 @@ void clsDebugChannel::Write(const wchar_t* module, int indentChange, const wchar
 void clsDebugChannel::WriteText(const wchar_t* module, const wchar_t* text) {
   AutoLock hold(lock_);
   if (!ActiveLocked()) return;
-  long n = ReadableLength(text, kLineUnits);
+  ptrdiff_t n = ReadableLength(text, kLineUnits);
   if (n < 0) EmitLocked(module, kFormatError, wcslen(kFormatError));
   else EmitLocked(module, text, static_cast<size_t>(n));
 }
@@ -154,7 +155,7 @@ void clsDebugChannel::EmitLocked(const wchar_t* module, const wchar_t* text, siz
   wchar_t stamp[kStampUnits];
   clock_.Stamp(stamp);
   LinePrefix prefix;
-  long moduleLength = module ? ReadableLength(module, kLineUnits) : -1;
+  ptrdiff_t moduleLength = module ? ReadableLength(module, kLineUnits) : -1;
   if (moduleLength > 0) {
     prefix.module = module;
     prefix.moduleLength = static_cast<size_t>(moduleLength);
