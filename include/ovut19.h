@@ -9,6 +9,8 @@
 #include "ovut19/convert.h"
 #include "ovut19/prof.h"
 #include "ovut19/prof_persist.h"
+#include "ovut19/cstring.h"
+#include "ovut19/heap.h"
 #include "ovut19/zip.h"
 
 #endif

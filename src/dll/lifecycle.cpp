@@ -2,6 +2,7 @@
 
 #include "diagnostics/debug_output.h"
 #include "foundation/string.h"
+#include "memory/registry.h"
 #include "profile/profile_lifecycle.h"
 
 namespace ovut {
@@ -20,6 +21,7 @@ void ProcessAttach(HMODULE library) {
   debug::InstallInvalidParameterHandler();
   String::SetDefaultCodePage(GetACP());
   debug::Initialize(library);
+  memory::Initialize();
   profile::Initialize();
   InterlockedIncrement(&g_attachCount);
   debug::CheckProcessModuleRoundtrip();
@@ -28,6 +30,7 @@ void ProcessAttach(HMODULE library) {
 void ProcessDetach() {
   InterlockedExchange(&g_shuttingDown, 1);
   profile::Shutdown();
+  memory::Shutdown();
   debug::Shutdown();
   debug::UninstallInvalidParameterHandler();
   InterlockedDecrement(&g_attachCount);
