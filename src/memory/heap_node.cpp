@@ -211,7 +211,7 @@ int clsHeapNode::FreeDebug(void* data) {
   }
   scStackTrace* trace = h->trace;
   const int size = h->size;
-  if (LinesActive()) memset(data, kFreedFill, static_cast<size_t>(size));
+  if (LinesActiveCached()) memset(data, kFreedFill, static_cast<size_t>(size));
   h->blockMagic = h->objectMagic = kFreedMagic;  // a second free is refused
   if (!HeapFree(heap_, callFlags_, h)) {
     h->blockMagic = kBlockMagic;
@@ -226,7 +226,7 @@ int clsHeapNode::FreeDebug(void* data) {
 
 int clsHeapNode::FreePlain(void* data) {
   auto* block = reinterpret_cast<uint32_t*>(static_cast<char*>(data) - kPlainOverhead);
-  if (LinesActive()) {
+  if (LinesActiveCached()) {
     // The size is asked only to fill the block; a pointer the heap does not know (another
     // heap's object) is refused before it reaches HeapFree.
     const SIZE_T blockSize = HeapSize(heap_, callFlags_, block);

@@ -49,6 +49,18 @@ void Write(int depthChange, const wchar_t* format, va_list args) {
 
 bool LinesActive() { return g_sink != nullptr || debug::IsActive(); }
 
+bool LinesActiveCached() {
+  static volatile LONG s_active = 0;
+  static volatile DWORD s_checked = 0;
+  if (g_sink) return true;
+  const DWORD now = GetTickCount();
+  if (s_checked == 0 || now - s_checked >= 250) {
+    InterlockedExchange(&s_active, debug::IsActive() ? 1 : 0);
+    s_checked = now ? now : 1;
+  }
+  return s_active != 0;
+}
+
 void Line(const wchar_t* format, ...) {
   va_list a;
   va_start(a, format);

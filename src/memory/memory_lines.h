@@ -10,6 +10,9 @@ namespace ovut::memory {
 // True while the channel is active or a sink is installed; callers test it before building
 // a report.
 bool LinesActive();
+// The same for the object hot paths (fills on free): the channel's state is asked at most
+// every 250 ms, since the channel's own test takes its lock.
+bool LinesActiveCached();
 void Line(const wchar_t* format, ...);
 void GroupBegin(const wchar_t* format, ...);  // the line, then one level deeper
 void GroupEnd(const wchar_t* format, ...);    // one level up, then the line (none for null)
