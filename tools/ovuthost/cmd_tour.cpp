@@ -11,12 +11,15 @@ namespace {
 
 int Tour(int argc, wchar_t** argv) {
   std::wstring samples = argc > 1 ? argv[1] : L".";
+  wchar_t temp[MAX_PATH] = L"";
+  GetTempPathW(MAX_PATH, temp);
   struct Step { std::vector<std::wstring> args; };
   std::vector<Step> steps = {
       {{L"version"}},
       {{L"debug", L"the tour has started"}},
-      {{L"profdemo"}},
-      {{L"convert", samples + L"\\settings.xml", L"ini", L"-"}},
+      {{L"prof"}},
+      {{L"convert", samples + L"\\settings.prf"}},
+      {{L"zip", std::wstring(temp) + L"ovuthost-samples.zip", samples, L"-r", L"-c", L"the sample data"}},
   };
   int failures = 0;
   for (auto& step : steps) {
