@@ -2,6 +2,8 @@
 // that goes to a log file or to a viewer's mailslot.
 #include <windows.h>
 
+#include "bench_clock.h"
+
 #include <cstdio>
 
 #include "diagnostics/debug_channel.h"
@@ -11,12 +13,6 @@
 
 namespace {
 
-double Now() {
-  static LARGE_INTEGER freq = [] { LARGE_INTEGER f; QueryPerformanceFrequency(&f); return f; }();
-  LARGE_INTEGER t;
-  QueryPerformanceCounter(&t);
-  return static_cast<double>(t.QuadPart) / static_cast<double>(freq.QuadPart);
-}
 
 volatile LONG g_stop = 0;
 HWND g_viewer = nullptr;

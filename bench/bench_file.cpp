@@ -1,6 +1,8 @@
 // File-object figures: chunked copy file -> file and memory stream -> file, and an
 // uncontended lock/unlock pair.
 #include <windows.h>
+
+#include "bench_clock.h"
 #include <objbase.h>
 
 #include <algorithm>
@@ -11,12 +13,6 @@
 #include "foundation/temp_folder.h"
 
 namespace {
-double Now() {
-  static LARGE_INTEGER freq = [] { LARGE_INTEGER f; QueryPerformanceFrequency(&f); return f; }();
-  LARGE_INTEGER t;
-  QueryPerformanceCounter(&t);
-  return static_cast<double>(t.QuadPart) / static_cast<double>(freq.QuadPart);
-}
 }  // namespace
 
 int main() {

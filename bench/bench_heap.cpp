@@ -2,6 +2,8 @@
 // Windows heap calls. Prints nanoseconds per pair and the ratio to HeapAlloc/HeapFree.
 #include <windows.h>
 
+#include "bench_clock.h"
+
 #include <cstdio>
 
 #include "dll/lifecycle.h"
@@ -15,12 +17,6 @@ namespace {
 constexpr int kPairs = 1000000;
 constexpr int kSize = 64;
 
-double Now() {
-  LARGE_INTEGER f, c;
-  QueryPerformanceFrequency(&f);
-  QueryPerformanceCounter(&c);
-  return static_cast<double>(c.QuadPart) / static_cast<double>(f.QuadPart);
-}
 
 template <typename F>
 double NsPerPair(F&& pair, int pairs = kPairs) {

@@ -2,6 +2,8 @@
 // in memory (no disk), next to plain zlib deflate/inflate of the same bytes; 100,000 and
 // 200,000 items to show how the cost grows.
 #include <windows.h>
+
+#include "bench_clock.h"
 #include <objbase.h>
 #include <zlib.h>
 
@@ -19,16 +21,6 @@ using namespace ovut::profile;
 
 namespace {
 
-double Now() {
-  static LARGE_INTEGER f = [] {
-    LARGE_INTEGER x;
-    QueryPerformanceFrequency(&x);
-    return x;
-  }();
-  LARGE_INTEGER t;
-  QueryPerformanceCounter(&t);
-  return static_cast<double>(t.QuadPart) / static_cast<double>(f.QuadPart);
-}
 
 clsAutoRelease<clsFile> MemFile() {
   IStream* s = nullptr;

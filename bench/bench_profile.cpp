@@ -2,6 +2,8 @@
 // names, and the item pool against plain new/delete.
 #include <windows.h>
 
+#include "bench_clock.h"
+
 #include <cstdio>
 #include <vector>
 
@@ -14,16 +16,6 @@ using namespace ovut::profile;
 
 namespace {
 
-double Now() {
-  static LARGE_INTEGER f = [] {
-    LARGE_INTEGER x;
-    QueryPerformanceFrequency(&x);
-    return x;
-  }();
-  LARGE_INTEGER t;
-  QueryPerformanceCounter(&t);
-  return static_cast<double>(t.QuadPart) / static_cast<double>(f.QuadPart);
-}
 
 void Report(const char* what, int n, double seconds) {
   std::printf("%-48s %8d ops %9.1f ms %8.1f ns/op\n", what, n, seconds * 1e3, seconds * 1e9 / n);

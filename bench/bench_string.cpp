@@ -1,17 +1,13 @@
 // String figures: copy (shared buffer), single-character appends, short Format.
 #include <windows.h>
 
+#include "bench_clock.h"
+
 #include <cstdio>
 
 #include "foundation/string.h"
 
 namespace {
-double Now() {
-  static LARGE_INTEGER freq = [] { LARGE_INTEGER f; QueryPerformanceFrequency(&f); return f; }();
-  LARGE_INTEGER t;
-  QueryPerformanceCounter(&t);
-  return static_cast<double>(t.QuadPart) / static_cast<double>(freq.QuadPart);
-}
 volatile uint32_t g_sink;
 }  // namespace
 
