@@ -30,5 +30,8 @@ wine_up() {
   fi
   wineserver -p >/dev/null 2>&1 </dev/null &
   sleep 0.3
+  # The first program of a session starts Wine's background services, which inherit its output;
+  # start them here with output to /dev/null, or a test runner reading that output waits for them.
+  wine cmd /c exit 0 >/dev/null 2>&1 </dev/null || true
 }
 wine_down() { wineserver -k >/dev/null 2>&1 || true; }
