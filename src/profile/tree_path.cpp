@@ -4,6 +4,8 @@
 #include <new>
 #include <vector>
 
+#include "profile/tree_depth.h"
+
 namespace ovut::profile {
 namespace {
 
@@ -22,6 +24,25 @@ bool NextSegment(PathText& rest, PathText& segment) {
   segment = {rest.text, n < kMaxListSegment ? n : kMaxListSegment};
   rest = {slash + 1, rest.length - n - 1};
   return true;
+}
+
+// True when the lists a write would walk or make stay within the depth bound: one per "/" of
+// the path, plus the final segment when that names a list too. Counted before anything is
+// made, so a path that is too deep changes nothing, and no further than the room left.
+bool WithinDepth(const clsItemList* start, PathText path, bool finalIsList) {
+  uint32_t depth = ListDepth(start);
+  uint32_t room = depth < kMaxListDepth ? kMaxListDepth - depth : 0;
+  uint32_t lists = finalIsList ? 1 : 0;
+  const wchar_t* p = path.text;
+  size_t left = path.length;
+  while (lists <= room) {
+    const wchar_t* slash = static_cast<const wchar_t*>(std::wmemchr(p, L'/', left));
+    if (!slash) break;
+    ++lists;
+    left -= static_cast<size_t>(slash + 1 - p);
+    p = slash + 1;
+  }
+  return lists <= room;
 }
 
 clsItemList* FindOrAppendList(clsItemList* in, const wchar_t* name, uint32_t length) {
@@ -73,6 +94,7 @@ clsItemList* FindListPath(clsItemList* start, PathText path) noexcept {
 }
 
 clsItemList* WriteTarget(clsItemList* start, PathText path, PathText& itemName) noexcept {
+  if (!WithinDepth(start, path, false)) return nullptr;
   PathText segment;
   clsItemList* l = start;
   while (l && NextSegment(path, segment)) l = FindOrAppendList(l, segment.text, Units(segment.length));
@@ -81,6 +103,7 @@ clsItemList* WriteTarget(clsItemList* start, PathText path, PathText& itemName) 
 }
 
 clsItemList* CreateListPath(clsItemList* start, PathText path) noexcept {
+  if (!WithinDepth(start, path, true)) return nullptr;
   PathText segment;
   clsItemList* l = start;
   bool more;
@@ -99,6 +122,7 @@ clsItemList* CreateListPath(clsItemList* start, PathText path) noexcept {
 }
 
 clsItemList* AppendListPath(clsItemList* start, PathText path) noexcept {
+  if (!WithinDepth(start, path, true)) return nullptr;
   PathText segment;
   clsItemList* l = start;
   while (l && NextSegment(path, segment)) l = FindOrAppendList(l, segment.text, Units(segment.length));

@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "diagnostics/debug_output.h"
+#include "profile/tree_depth.h"
 
 namespace ovut::profile {
 namespace {
@@ -17,6 +18,10 @@ struct Frame {
 
 int CopyList(clsItemList* target, const clsItemList* source) noexcept {
   if (target->IsWithin(source)) return -8;
+  // The copy must not nest deeper than the bound: checked first, so nothing is appended.
+  uint32_t depth = ListDepth(target);
+  uint32_t room = depth < kMaxListDepth ? kMaxListDepth - depth : 0;
+  if (ListHeight(source, room) > room) return -8;
   try {
     std::vector<Frame> stack{{source->First(), target}};
     while (!stack.empty()) {
@@ -52,7 +57,7 @@ void DebugList(const clsItemList* list) noexcept {
         continue;
       }
       stack.back().next = it->Next();
-      int indent = static_cast<int>(stack.size() - 1);
+      int indent = IndentLevel(static_cast<int>(stack.size() - 1));
       if (it->IsList()) {
         debug::Write(nullptr, 0, L"%*s[%s]\n", indent, L"", it->Name());
         stack.push_back({it->SubList()->First(), nullptr});

@@ -6,12 +6,13 @@
 namespace ovut::profile {
 
 // Appends a copy of every item of `source` (recursively) to `target`. 0 on success; -8 when
-// the copy was cut short (out of memory) or `target` is `source` or lies inside it (such a
-// copy would never end), in which case nothing is appended.
+// the copy was cut short (out of memory), or, with nothing appended, when `target` is `source`
+// or lies inside it (such a copy would never end) or the copy would nest lists deeper than
+// kMaxListDepth below the target's root.
 int CopyList(clsItemList* target, const clsItemList* source) noexcept;
 
 // One debug line per item, depth first: "name=value", or "[name]" for a list item followed by
-// its items one space further in.
+// its items one space further in (no further than kMaxIndentLevel).
 void DebugList(const clsItemList* list) noexcept;
 
 }  // namespace ovut::profile

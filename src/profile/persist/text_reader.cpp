@@ -1,5 +1,6 @@
 #include "profile/persist/text_reader.h"
 
+#include <climits>
 #include <cwchar>
 #include <memory>
 #include <new>
@@ -9,6 +10,7 @@
 #include "profile/item_list.h"
 #include "profile/persist/line_source.h"
 #include "profile/persist/xml_escape.h"
+#include "profile/tree_depth.h"
 
 namespace ovut::persist {
 
@@ -52,6 +54,11 @@ struct Span {
 
 constexpr size_t npos = std::wstring::npos;
 
+using ovut::profile::kMaxListDepth;
+static_assert(kMaxListDepth == 1000, "the message below names the bound");
+const wchar_t kTooDeep[] = L"prof::list: nesting too deep (more than 1000 levels)";
+const wchar_t kNameTooLong[] = L"prof::xml::value: field name too long (more than 4096 units)";
+
 struct Frame {
   clsItemList* list;
   std::unique_ptr<clsItemList> owned;  // a list being read, attached to its parent when done
@@ -65,6 +72,7 @@ class Reader {
   Reader(clsLineSource& lines, uint32_t& counter) : lines_(lines), counter_(counter) {}
 
   void Run(clsItemList& list, int level, int mode) {
+    baseDepth_ = ovut::profile::ListDepth(&list);
     frames_.push_back(Frame{&list, nullptr, level, mode, false});
     while (!frames_.empty()) {
       ++counter_;
@@ -85,7 +93,11 @@ class Reader {
  private:
   [[noreturn]] void Raise(const wchar_t* message) {
     clsLoadException e{counter_, String(message), {}};
-    for (const std::wstring& f : fields_) e.fieldNames.push_back(String(f.c_str()));
+    for (size_t i = 0; i < marks_.size(); ++i) {
+      size_t from = marks_[i] + (i ? 1 : 0);
+      size_t to = i + 1 < marks_.size() ? marks_[i + 1] : joined_.size();
+      e.fieldNames.push_back(String(joined_.substr(from, to - from).c_str()));
+    }
     throw e;
   }
 
@@ -94,6 +106,7 @@ class Reader {
   void Return() {
     Frame f = std::move(frames_.back());
     frames_.pop_back();
+    if (f.owned) --depth_;
     if (f.owned && !frames_.empty()) {
       if (!frames_.back().list->AppendList(f.owned.release())) throw std::bad_alloc();
     }
@@ -101,9 +114,13 @@ class Reader {
   }
 
   void Enter(const wchar_t* name, size_t n, int mode) {
+    // A list deeper than the bound fails the read before it is made: such text is hostile, and
+    // every later walk, save and listing of the tree stays small.
+    if (baseDepth_ + depth_ >= kMaxListDepth) Raise(kTooDeep);
     clsItemList* l = clsItemList::Create(name, static_cast<uint32_t>(n));
     if (!l) throw std::bad_alloc();
-    int level = Top().level + 1;
+    ++depth_;
+    int level = Top().level < INT_MAX ? Top().level + 1 : INT_MAX;
     frames_.push_back(Frame{l, std::unique_ptr<clsItemList>(l), level, mode, false});
   }
 
@@ -243,23 +260,22 @@ class Reader {
     const int level = Top().level;
     if (line.StartsNoCase(L"<value>")) {
       if (level < 0) Raise(L"prof::xml::value: bad format (negative level)");
+      if (joined_.size() > kMaxFieldName) Raise(kNameTooLong);
       std::wstring value(line.p + 7, line.n - 7);
-      size_t end;
-      while ((end = value.find(L"</value>")) == npos) {
+      size_t end, from = 0;
+      // Only the newly joined line is searched: "</value>" holds no line break, so it cannot
+      // straddle the CR LF put between two lines.
+      while ((end = value.find(L"</value>", from)) == npos) {
         ++counter_;
         size_t n = 0;
         wchar_t* next = lines_.Next(n);
         if (!next) Raise(L"prof::xml::value: bad format (missing next line)");
+        from = value.size();
         value.append(L"\r\n");
         value.append(next, n);
       }
       size_t vl = UnescapeInPlace(&value[0], end);
-      std::wstring name;
-      for (size_t i = 0; i < fields_.size(); ++i) {
-        if (i) name.push_back(L'.');
-        name += fields_[i];
-      }
-      AddItem(name.c_str(), name.size(), value.c_str(), vl);
+      AddItem(joined_.c_str(), joined_.size(), value.c_str(), vl);
     } else if (line.StartsNoCase(L"<field ")) {
       if (level < 0) Raise(L"prof::xml::field: bad format (negative level)");
       Span name{};
@@ -268,10 +284,15 @@ class Reader {
       if (!NameAttr(line, name, end, unfinished))
         Raise(unfinished ? L"prof::xml::field: name unfinished" : L"prof::xml::field: no name found");
       size_t nl = UnescapeInPlace(name.p, name.n);
-      fields_.emplace_back(name.p, nl);
+      marks_.push_back(joined_.size());
+      if (marks_.size() > 1) joined_.push_back(L'.');
+      joined_.append(name.p, nl);
     } else if (line.StartsNoCase(L"</field>")) {
       if (level < 0) Raise(L"prof::xml::field: bad format (negative level)");
-      if (!fields_.empty()) fields_.pop_back();
+      if (!marks_.empty()) {
+        joined_.resize(marks_.back());
+        marks_.pop_back();
+      }
       // Reading goes on with the next field.
     } else if (level < 0 && line.StartsNoCase(L"<xfdf ")) {
       EnterSame(kModeXfdf);  // an 8-bit export enters its body here
@@ -281,7 +302,16 @@ class Reader {
   clsLineSource& lines_;
   uint32_t& counter_;
   std::vector<Frame> frames_;
-  std::vector<std::wstring> fields_;
+  // The XFDF field-name stack as the item name it gives: the names joined with ".", and where
+  // each name starts. Values name their items with it, so it is kept joined rather than joined
+  // again for every value; a value whose name would be longer than kMaxFieldName fails the read,
+  // so nested fields cannot make every value cost the whole nesting.
+  static constexpr size_t kMaxFieldName = 4096;
+  static_assert(kMaxFieldName == 4096, "the message names the bound");
+  std::wstring joined_;
+  std::vector<size_t> marks_;
+  uint32_t baseDepth_ = 0;  // depth of the list the read started in
+  uint32_t depth_ = 0;      // lists opened by this read and not yet complete
   bool comment_ = false;
 };
 

@@ -1,7 +1,10 @@
 // The profile text reader: a line-oriented reader of the three stored forms (mode 0 INI,
 // 1 XML, 2 XFDF) that appends what it reads to a list. It recognises the line structure the
 // tree writer produces and tolerates blanks, blank lines, comments and unknown tags. Nested
-// lists are kept on an explicit stack, so any depth is read without deep recursion.
+// lists are kept on an explicit stack, without recursion; text that nests lists deeper than
+// kMaxListDepth (tree_depth.h) below the root is a format error in every mode, and so is an
+// XFDF value whose joined field name exceeds 4,096 units. Time and memory are linear in the
+// text.
 #pragma once
 #include <cstdint>
 #include <vector>

@@ -1,10 +1,12 @@
 #include "profile/persist/tree_writer.h"
 
+#include <climits>
 #include <vector>
 
 #include "foundation/file.h"
 #include "profile/item_list.h"
 #include "profile/persist/xml_escape.h"
+#include "profile/tree_depth.h"
 
 namespace ovut::persist {
 
@@ -30,6 +32,9 @@ static_assert(sizeof kXmlHeader / sizeof(wchar_t) - 1 == 426, "the XML header is
 const char kXfdfNamespace[] = "http://ns.adobe.com/xfdf/";
 
 bool IsRootName(const clsItemList& l) { return l.NameLength() == 1 && l.Name()[0] == L'/'; }
+
+// One level further in; a stream object's level may stand anywhere, so never past INT_MAX.
+int Deeper(int level) { return level < INT_MAX ? level + 1 : level; }
 
 // INI names: "=", "[", "]" become look-alikes so the line stays parseable.
 void AppendIniName(std::wstring& out, const wchar_t* t, uint32_t n) {
@@ -63,6 +68,7 @@ bool clsTreeWriter::Flush() {
 
 void clsTreeWriter::Indent(int level) {
   if (level <= 0) return;
+  level = ovut::profile::IndentLevel(level);  // bounded cost per line, whatever the level
   line_.append(size_t(level / 4), L'\t');
   line_.append(size_t(level % 4), L' ');
 }
@@ -128,7 +134,7 @@ bool clsTreeWriter::ListStart(const wchar_t* name, uint32_t n, int level) {
       line_.append(name, n);
       Text(L"]");
       EndLine();
-      Indent(level + 1);
+      Indent(Deeper(level));
       Text(L"{");
       return EndLine();
     case kFormXfdf:
@@ -154,17 +160,18 @@ bool clsTreeWriter::WriteList(const clsItemList& list, int level) {
   struct Frame {
     const clsItem* next;
     int itemLevel;
-    int closeLevel;  // -1000: no closing line
+    int closeLevel;
+    bool closes;  // a list named "/" in the XML and XFDF forms writes no closing line
   };
   std::vector<Frame> stack;
   auto open = [&](const clsItemList& l, int lv) -> bool {
     if (form_ != kFormIni && IsRootName(l)) {
-      stack.push_back({l.First(), lv, -1000});
+      stack.push_back({l.First(), lv, lv, false});
       return true;
     }
     bool r = ListStart(l.Name(), l.NameLength(), lv);
     // INI: the closing brace stands one level in, like the opening one.
-    stack.push_back({l.First(), lv + 1, form_ == kFormIni ? lv + 1 : lv});
+    stack.push_back({l.First(), Deeper(lv), form_ == kFormIni ? Deeper(lv) : lv, true});
     return r;
   };
   if (!open(list, level)) return false;
@@ -173,8 +180,9 @@ bool clsTreeWriter::WriteList(const clsItemList& list, int level) {
     const clsItem* item = f.next;
     if (!item) {
       int close = f.closeLevel;
+      bool closes = f.closes;
       stack.pop_back();
-      if (close != -1000 && !ListEnd(close)) return false;
+      if (closes && !ListEnd(close)) return false;
       continue;
     }
     f.next = item->Next();
@@ -217,10 +225,13 @@ uint64_t SizeEstimate(const clsItemList& list, int level, int form) noexcept {
   struct Frame { const clsItem* next; int level; };
   std::vector<Frame> stack;
   uint64_t units = 0;
-  auto lineCost = [](int lv) -> uint64_t { return uint64_t(lv > 0 ? lv / 4 + lv % 4 : 0) + 48; };
+  auto lineCost = [](int lv) -> uint64_t {
+    lv = ovut::profile::IndentLevel(lv);
+    return uint64_t(lv > 0 ? lv / 4 + lv % 4 : 0) + 48;
+  };
   try {
     units += 2 * lineCost(level) + EscapedLength(list.Name(), list.NameLength());
-    stack.push_back({list.First(), level + 1});
+    stack.push_back({list.First(), Deeper(level)});
     while (!stack.empty()) {
       Frame& f = stack.back();
       const clsItem* item = f.next;
@@ -232,8 +243,7 @@ uint64_t SizeEstimate(const clsItemList& list, int level, int form) noexcept {
       if (item->IsList()) {
         const clsItemList& sub = *item->SubList();
         units += 3 * lineCost(f.level) + EscapedLength(sub.Name(), sub.NameLength());
-        int lv = f.level + 1;
-        stack.push_back({sub.First(), lv});
+        stack.push_back({sub.First(), Deeper(f.level)});
       } else {
         units += (form == kFormXfdf ? 3 : 1) * lineCost(f.level) +
                  EscapedLength(item->Name(), item->NameLength()) + EscapedLength(item->Value(), item->ValueLength());

@@ -1,6 +1,7 @@
 // The tree writer: one walk over a profile list that emits the XML form (UTF-16), the INI form
 // (UTF-16) or the XFDF export (8-bit, default String code page). Lines end with CR LF and are
-// indented by level: level / 4 TABs and level % 4 spaces. The walk keeps its own stack, so
+// indented by level: level / 4 TABs and level % 4 spaces, no deeper than kMaxIndentLevel
+// (tree_depth.h), so a line costs the same at any level. The walk keeps its own stack, so
 // lists nested to any depth are written without deep recursion.
 #pragma once
 #include <cstdint>
