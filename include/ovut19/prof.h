@@ -30,6 +30,9 @@ OVUT_API int WINAPI ProfGetError(HPROFJOB job);
 OVUT_API int WINAPI ProfGetVersion(int selector);
 
 /* Lists. */
+/* Lists nest at most 1000 levels below the root (a loaded text that nests deeper fails with -7):
+   a path that would make a deeper list makes nothing (ProfCreateList and ProfAppendList return 0,
+   value writes change nothing), and ProfCopyList then returns -8 with nothing appended. */
 OVUT_API HPROFLIST WINAPI ProfGetListW(HPROFJOB job, HPROFLIST list, LPCWSTR name);
 OVUT_API HPROFLIST WINAPI ProfGetListA(HPROFJOB job, HPROFLIST list, LPCSTR name);
 OVUT_API HPROFLIST WINAPI ProfCreateListW(HPROFJOB job, HPROFLIST list, LPCWSTR name);
