@@ -33,6 +33,7 @@ bool WithinDepth(const clsItemList* start, PathText path, bool finalIsList) {
   uint32_t depth = ListDepth(start);
   uint32_t room = depth < kMaxListDepth ? kMaxListDepth - depth : 0;
   uint32_t lists = finalIsList ? 1 : 0;
+  if (path.length < room) return true;  // too short to hold `room` slashes: nothing to count
   const wchar_t* p = path.text;
   size_t left = path.length;
   while (lists <= room) {
