@@ -114,7 +114,8 @@ HMODULE CLateLoadBase::LoadModule(DWORD* error) noexcept {
       *error = n == 0 ? GetLastError() : ERROR_FILENAME_EXCED_RANGE;
       return nullptr;
     }
-    swprintf(path + n, MAX_PATH + 32 - n, L"\\%s", module_);
+    path[n] = L'\\';
+    wcscpy(path + n + 1, module_);
     handle = LoadLibraryExW(path, nullptr, LOAD_WITH_ALTERED_SEARCH_PATH);
   } else {
     handle = LoadLibraryW(module_);
