@@ -156,8 +156,12 @@ bool CLateLoadBase::LoadLocked(bool* warn) noexcept {
 void CLateLoadBase::WarnLoadFailed() noexcept {
   // The desktop composition library is new with 6.0; its absence before is expected.
   if (_wcsicmp(module_, L"dwmapi") == 0 && WindowsVersion() < 0x0600) return;
-  const String text = String::ErrorText(error_, 0);
-  Log(L"WRN: module '%s' could not be loaded: %s", module_, text.c_str());
+  try {
+    const String text = String::ErrorText(error_, 0);
+    Log(L"WRN: module '%s' could not be loaded: %s", module_, text.c_str());
+  } catch (...) {
+    // Out of memory for the message: the failure itself is kept all the same.
+  }
 }
 
 bool CLateLoadBase::Load() noexcept {
