@@ -13,12 +13,12 @@
 namespace ovut::env {
 namespace {
 
-class clsSharedLock {
+class clsExclusiveLock {
  public:
-  explicit clsSharedLock(SRWLOCK& lock) : lock_(lock) { AcquireSRWLockExclusive(&lock_); }
-  ~clsSharedLock() { ReleaseSRWLockExclusive(&lock_); }
-  clsSharedLock(const clsSharedLock&) = delete;
-  clsSharedLock& operator=(const clsSharedLock&) = delete;
+  explicit clsExclusiveLock(SRWLOCK& lock) : lock_(lock) { AcquireSRWLockExclusive(&lock_); }
+  ~clsExclusiveLock() { ReleaseSRWLockExclusive(&lock_); }
+  clsExclusiveLock(const clsExclusiveLock&) = delete;
+  clsExclusiveLock& operator=(const clsExclusiveLock&) = delete;
 
  private:
   SRWLOCK& lock_;
@@ -80,22 +80,22 @@ void CLateLoadBase::Log(const wchar_t* format, ...) {
 void CLateLoadBase::LogV(const wchar_t* format, va_list args) { debug::WarningV(format, args); }
 
 HMODULE CLateLoadBase::Handle() const noexcept {
-  clsSharedLock hold(const_cast<SRWLOCK&>(lock_));
+  clsExclusiveLock hold(const_cast<SRWLOCK&>(lock_));
   return handle_;
 }
 
 DWORD CLateLoadBase::LastError() const noexcept {
-  clsSharedLock hold(const_cast<SRWLOCK&>(lock_));
+  clsExclusiveLock hold(const_cast<SRWLOCK&>(lock_));
   return error_;
 }
 
 void CLateLoadBase::SetLookupForTesting(LookupFn lookup) noexcept {
-  clsSharedLock hold(lock_);
+  clsExclusiveLock hold(lock_);
   lookup_ = lookup;
 }
 
 void CLateLoadBase::ResetForTesting() noexcept {
-  clsSharedLock hold(lock_);
+  clsExclusiveLock hold(lock_);
   if (owned_ && handle_) FreeLibrary(handle_);
   handle_ = nullptr;
   owned_ = false;
@@ -167,7 +167,7 @@ void CLateLoadBase::WarnLoadFailed() noexcept {
 bool CLateLoadBase::Load() noexcept {
   bool warn = false, loaded;
   {
-    clsSharedLock hold(lock_);
+    clsExclusiveLock hold(lock_);
     loaded = LoadLocked(&warn);
   }
   if (warn) WarnLoadFailed();
@@ -178,7 +178,7 @@ void* CLateLoadBase::Resolve(const char* name, int argBytes, void* volatile* ent
   bool warn = false;
   void* found = nullptr;
   {
-    clsSharedLock hold(lock_);
+    clsExclusiveLock hold(lock_);
     // Another thread may have finished the lookup while this one waited.
     const LONG known = __atomic_load_n(state, __ATOMIC_ACQUIRE);
     if (known != kNotLookedUp) return known == kPresent ? *entry : nullptr;
