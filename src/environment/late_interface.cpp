@@ -7,6 +7,16 @@ namespace {
 ULONG_PTR g_gdiplusToken = 0;
 }  // namespace
 
+clsUser32 User32;
+clsShell32 Shell32;
+clsShlwapi Shlwapi;
+clsComCtl32 ComCtl32;
+clsComDlg32 ComDlg32;
+clsGDI32 GDI32;
+clsUXTheme UXTheme;
+clsDWMAPI DWMAPI;
+clsWINSPOOL WINSPOOL;
+clsIEFrame IEFrame;
 clsGDIPlus GDIPlus;
 clsCredUI CredUI;
 

@@ -1,4 +1,5 @@
-// User-interface libraries used by a few functions only: GDI+ (image metadata) and the
+// User-interface libraries: the wrappers of the window, shell, common-control, theme and
+// printing libraries for the functions newer systems add there; GDI+ (image metadata) and the
 // credential prompts of the logon functions. GDI+ is started at most once per process, under
 // the GDI section, and shut down at detach when it was started.
 #pragma once
@@ -8,6 +9,25 @@
 #include "environment/late_load.h"
 
 namespace ovut::env {
+
+#define OVUT_LATE_LIBRARY(cls, object, module)              \
+  class cls : public CLateLoadBase {                        \
+   public:                                                  \
+    constexpr cls() : CLateLoadBase(module) {}              \
+  };                                                        \
+  extern cls object
+
+OVUT_LATE_LIBRARY(clsUser32, User32, L"user32");
+OVUT_LATE_LIBRARY(clsShell32, Shell32, L"shell32");  // asked for the wide name first
+OVUT_LATE_LIBRARY(clsShlwapi, Shlwapi, L"shlwapi");
+OVUT_LATE_LIBRARY(clsComCtl32, ComCtl32, L"ComCtl32");
+OVUT_LATE_LIBRARY(clsComDlg32, ComDlg32, L"ComDlg32");
+OVUT_LATE_LIBRARY(clsGDI32, GDI32, L"gdi32");
+OVUT_LATE_LIBRARY(clsUXTheme, UXTheme, L"uxtheme");
+OVUT_LATE_LIBRARY(clsDWMAPI, DWMAPI, L"dwmapi");  // missing before 6.0 without a warning
+OVUT_LATE_LIBRARY(clsWINSPOOL, WINSPOOL, L"WINSPOOL.DRV");
+OVUT_LATE_LIBRARY(clsIEFrame, IEFrame, L"IEFrame");
+#undef OVUT_LATE_LIBRARY
 
 class clsGDIPlus : public CLateLoadBase {
  public:
