@@ -1,9 +1,8 @@
 // The module images mapped into the process, found by walking the address space, so that
 // images mapped without the loader (or hidden from it) show up too.
 #include <windows.h>
-#include <psapi.h>
-
 #include "diagnostics/debug_output.h"
+#include "environment/late_system_info.h"
 #include "foundation/string.h"
 
 namespace ovut::debug {
@@ -12,7 +11,8 @@ namespace {
 String ImageName(void* base) {
   wchar_t path[MAX_PATH] = L"";
   DWORD n = GetModuleFileNameW(static_cast<HMODULE>(base), path, MAX_PATH);
-  if (!n) n = GetMappedFileNameW(GetCurrentProcess(), base, path, MAX_PATH);
+  if (!n)
+    if (auto mapped = env::p_GetMappedFileNameW.Get()) n = mapped(GetCurrentProcess(), base, path, MAX_PATH);
   if (!n) return String(L"?");
   path[n < MAX_PATH ? n : MAX_PATH - 1] = 0;
   return String(path);

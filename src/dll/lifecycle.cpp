@@ -1,6 +1,8 @@
 #include "dll/lifecycle.h"
 
 #include "diagnostics/debug_output.h"
+#include "environment/late_load.h"
+#include "environment/loader_lock.h"
 #include "foundation/string.h"
 #include "memory/registry.h"
 #include "profile/profile_lifecycle.h"
@@ -16,6 +18,9 @@ HMODULE ThisModule() { return g_module; }
 bool ShuttingDown() { return g_shuttingDown != 0; }
 
 void ProcessAttach(HMODULE library) {
+  // Late loading: nothing is loaded while attach runs; the system facts are recorded first.
+  env::clsAttachDetachScope inLoader;
+  env::RecordSystemFacts();
   g_module = library;
   g_shuttingDown = 0;
   debug::InstallInvalidParameterHandler();
@@ -28,11 +33,13 @@ void ProcessAttach(HMODULE library) {
 }
 
 void ProcessDetach() {
+  env::clsAttachDetachScope inLoader;  // late loading: nothing is loaded while detach runs
   InterlockedExchange(&g_shuttingDown, 1);
   profile::Shutdown();
   memory::Shutdown();
   debug::Shutdown();
   debug::UninstallInvalidParameterHandler();
+  env::ShutdownLateLoad();  // after the last leak report: symbols, GDI+
   InterlockedDecrement(&g_attachCount);
 }
 

@@ -3,6 +3,7 @@
 #include <cwchar>
 
 #include "diagnostics/debug_output.h"
+#include "environment/late_kernel32.h"
 #include "foundation/string.h"
 
 namespace ovut {
@@ -32,9 +33,7 @@ bool DeveloperDiagnostics() {
 
 LANGID UILanguage() {
   if (g_uiLanguage < 0) {
-    using Fn = LANGID(WINAPI*)();
-    auto fn = reinterpret_cast<Fn>(
-        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"kernel32.dll"), "GetUserDefaultUILanguage")));
+    auto fn = env::p_GetUserDefaultUILanguage.Get();
     InterlockedExchange(&g_uiLanguage, fn ? fn() : GetUserDefaultLangID());
   }
   return static_cast<LANGID>(g_uiLanguage);

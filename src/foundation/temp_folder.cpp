@@ -1,6 +1,7 @@
 // The temporary folder, asked once per process and kept in both forms.
 #include "foundation/temp_folder.h"
 
+#include "environment/late_kernel32.h"
 #include "foundation/critical_section.h"
 
 namespace ovut {
@@ -34,7 +35,8 @@ String QueryTempFolder() {
 
 String LongForm(const String& path) {
   wchar_t buffer[MAX_PATH + 1];
-  DWORD n = GetLongPathNameW(path.c_str(), buffer, MAX_PATH);
+  auto getLongPathName = env::p_GetLongPathName.Get();
+  DWORD n = getLongPathName ? getLongPathName(path.c_str(), buffer, MAX_PATH) : 0;
   return n > 0 && n < MAX_PATH ? String(buffer) : path;
 }
 

@@ -9,7 +9,6 @@
 #include "memory/module_node.h"
 #include "memory/object_layout.h"
 #include "memory/object_report.h"
-#include "memory/symbols.h"
 
 namespace ovut::memory {
 namespace {
@@ -100,7 +99,6 @@ void* clsHeapNode::AllocObject(int size, uint32_t flags, UINT_PTR tag, const scS
       GroupBegin(L"Error: clsHeapNode['%s'/'%s']::AllocObject%s(%d)", ModuleName(), Name(), debug ? L"D" : L"ND",
                  size);
       if (scStackTrace* caller = CaptureTrace(start)) {
-        RefreshSymbols();
         PrintTrace(caller, L"Caller");
         FreeTrace(caller);
       }
@@ -330,7 +328,6 @@ void clsHeapNode::ReportTotals() {
 
 void clsHeapNode::ReportObjects() {
   if (!LinesActive()) return;
-  RefreshSymbols();
   int count = 0;
   WalkBusy([&](void* block, SIZE_T size) {
     if (IsOwnDebugBlock(block, size) || (size >= kPlainOverhead && *static_cast<uint32_t*>(block) == kPlainMagic))

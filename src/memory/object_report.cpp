@@ -5,7 +5,7 @@
 #include <cstring>
 
 #include "memory/memory_lines.h"
-#include "memory/symbols.h"
+#include "diagnostics/symbols.h"
 
 namespace ovut::memory {
 namespace {
@@ -35,17 +35,11 @@ void HexRow(const unsigned char* bytes, int n) {
   Line(L"%s", row);
 }
 
-void SymbolOrAddress(UINT_PTR address, wchar_t* text, int size) {
-  if (!DescribeAddress(address, text, size)) _snwprintf(text, size - 1, L"%#p", reinterpret_cast<void*>(address)), text[size - 1] = 0;
-}
-
 void CallLine(UINT_PTR ret, UINT_PTR target) {
   if (!target) {
     Line(L"  CALL <unknown call code>");
     return;
   }
-  wchar_t name[300];
-  SymbolOrAddress(target, name, 300);
   const unsigned char* code = reinterpret_cast<const unsigned char*>(ret);
   if (code[-6] == 0xFF && code[-5] == 0x15) {  // through a pointer in memory (an import slot)
     int32_t rel;
@@ -55,9 +49,12 @@ void CallLine(UINT_PTR ret, UINT_PTR target) {
 #else
     UINT_PTR slot = static_cast<uint32_t>(rel);
 #endif
-    Line(L"  CALL %#p [CALL %s]", reinterpret_cast<void*>(slot), name);
+    wchar_t prefix[48];
+    _snwprintf(prefix, 47, L"  CALL %#p [CALL ", reinterpret_cast<void*>(slot));
+    prefix[47] = 0;
+    SymbolLine(prefix, target, L"]");
   } else {
-    Line(L"  CALL %s", name);
+    SymbolLine(L"  CALL ", target, L"");
   }
 }
 
@@ -79,9 +76,11 @@ void PrintTrace(const scStackTrace* trace, const wchar_t* title) {
   for (const scStackEntry& e : trace->entries) {
     if (!e.ret) break;
     void* frame = reinterpret_cast<void*>(e.frame);
-    wchar_t name[300];
-    if (IsCodeAddress(e.ret) && DescribeAddress(e.ret, name, 300)) {
-      Line(L" %#p:%s", frame, name);
+    if (debug::IsCodeAddress(e.ret)) {
+      wchar_t prefix[32];
+      _snwprintf(prefix, 31, L" %#p:", frame);
+      prefix[31] = 0;
+      SymbolLine(prefix, e.ret, L"");
       CallLine(e.ret, e.target);
     } else {
       Line(L" %#p:%#p", frame, reinterpret_cast<void*>(e.ret));

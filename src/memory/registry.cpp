@@ -8,7 +8,6 @@
 #include "memory/object_layout.h"
 #include "memory/pointer_set.h"
 #include "memory/runtime_objects.h"
-#include "memory/symbols.h"
 
 namespace ovut::memory {
 namespace {
@@ -52,6 +51,26 @@ struct clsModuleList {
 clsModuleList* g_registry = nullptr;
 alignas(clsModuleList) unsigned char g_storage[sizeof(clsModuleList)];
 
+// The registry lock for one call. Report lines written under it are kept and written after the
+// lock is released, with their code addresses named then (no symbol lookups under the lock).
+class clsRegistryLock {
+ public:
+  clsRegistryLock() {
+    g_registry->lock.Enter();
+    lines_.Open();
+  }
+  ~clsRegistryLock() {
+    lines_.Close();
+    g_registry->lock.Leave();
+    lines_.Flush();
+  }
+  clsRegistryLock(const clsRegistryLock&) = delete;
+  clsRegistryLock& operator=(const clsRegistryLock&) = delete;
+
+ private:
+  clsDeferredLines lines_;
+};
+
 const wchar_t* NameOrNull(const wchar_t* name) { return name ? name : L"(NULL)"; }
 
 // The call trace of a module with a negative flag: the call's line opens a group, its result
@@ -77,7 +96,6 @@ class clsCallTrace {
 void Initialize() {
   if (g_registry) return;
   InitializeLines();
-  InitializeSymbols();
   g_registry = new (g_storage) clsModuleList();
   HMODULE kernel = GetModuleHandleW(L"kernel32.dll");
   g_registry->heapWalk = kernel && GetProcAddress(kernel, "HeapWalk") && GetProcAddress(kernel, "HeapLock") &&
@@ -97,7 +115,6 @@ void Shutdown() {
   }
   g_registry->~clsModuleList();
   g_registry = nullptr;
-  ShutdownSymbols();
   ShutdownLines();
 }
 
@@ -105,7 +122,7 @@ void Shutdown() {
 
 void* JobOpen(const wchar_t* name, int flags, const scStackStart& start) {
   if (!g_registry) return nullptr;
-  AutoLock lock(g_registry->lock);
+  clsRegistryLock lock;
   const bool traced = flags < 0 && LinesActive();
   if (traced) GroupBegin(L"UtilJobOpen('%s',0x%08x)", NameOrNull(name), static_cast<unsigned>(flags));
   clsModuleNode* m = g_registry->Find(name);
@@ -126,7 +143,7 @@ void* JobOpen(const wchar_t* name, int flags, const scStackStart& start) {
 
 int JobClose(void* module) {
   if (!module || !g_registry) return 0;
-  AutoLock lock(g_registry->lock);
+  clsRegistryLock lock;
   if (!g_registry->modules.Contains(module)) {
     if (LinesActive()) Line(L"Error: clsModuleList::Delete(%#p): Invalid handle", module);
     return kInvalidHandle;
@@ -158,7 +175,7 @@ int JobClose(void* module) {
 
 void* CreateHeap(void* module, const wchar_t* name, uint32_t flags, const scStackStart& start) {
   if ((flags & kFailCreate) || !module || !g_registry) return nullptr;
-  AutoLock lock(g_registry->lock);
+  clsRegistryLock lock;
   if (!g_registry->modules.Contains(module)) {
     if (LinesActive()) Line(L"Error: UtilHeapCreate(%#p,..): Invalid module handle", module);
     return nullptr;
@@ -184,7 +201,7 @@ void* CreateHeap(void* module, const wchar_t* name, uint32_t flags, const scStac
 
 int DeleteHeap(void* heap) {
   if (!g_registry) return kInvalidHandle;
-  AutoLock lock(g_registry->lock);
+  clsRegistryLock lock;
   clsHeapNode* h = g_registry->Heap(heap);
   if (!h) {
     if (LinesActive()) Line(L"Error: clsModuleNode['%s']::DeleteHeap(%#p): Invalid handle", L"(unknown)", heap);
@@ -208,7 +225,7 @@ namespace {
 int Bytes(void* heap, bool objects) {
   if (!heap) return 0;
   if (!g_registry) return kInvalidHandle;
-  AutoLock lock(g_registry->lock);
+  clsRegistryLock lock;
   clsHeapNode* h = g_registry->Heap(heap);
   if (!h) {
     if (LinesActive()) Line(L"Error: %s(%#p): Invalid heap handle", objects ? L"UtilHeapSizeObjects" : L"UtilHeapSize", heap);
@@ -235,7 +252,7 @@ int HeapObjectBytes(void* heap) { return Bytes(heap, true); }
 
 int ValidateHeap(void* heap, const void* data) {
   if (!g_registry) return kInvalidHandle;
-  AutoLock lock(g_registry->lock);
+  clsRegistryLock lock;
   clsHeapNode* h = g_registry->Heap(heap);
   if (!h) {
     if (LinesActive()) Line(L"Error: UtilHeapValidate(%#p): bad pointer", heap);
@@ -252,7 +269,7 @@ int ValidateHeap(void* heap, const void* data) {
 
 int ShrinkHeap(void* heap) {
   if (!g_registry) return kInvalidHandle;
-  AutoLock lock(g_registry->lock);
+  clsRegistryLock lock;
   clsHeapNode* h = g_registry->Heap(heap);
   if (!h) {
     if (LinesActive()) Line(L"Error: UtilHeapShrink(%#p): Invalid heap handle", heap);
@@ -269,7 +286,7 @@ int ShrinkHeap(void* heap) {
 
 bool GetHeapStats(void* heap, scHeapStats* stats) {
   if (!g_registry || !stats) return false;
-  AutoLock lock(g_registry->lock);
+  clsRegistryLock lock;
   clsHeapNode* h = g_registry->Heap(heap);
   if (h) *stats = h->Stats();
   return h != nullptr;
@@ -283,7 +300,7 @@ void* ObjectAlloc(void* heap, int size, uint32_t flags, UINT_PTR tag, const scSt
   bool raise = false;
   void* data = nullptr;
   {
-    AutoLock lock(g_registry->lock);
+    clsRegistryLock lock;
     clsHeapNode* h = g_registry->Heap(heap);
     if (!h) {
       if (LinesActive()) Line(L"Error: UtilHeapObjectAlloc(%#p,%d,..): Invalid heap handle", heap, size);
@@ -298,7 +315,7 @@ void* ObjectAlloc(void* heap, int size, uint32_t flags, UINT_PTR tag, const scSt
 int ObjectFree(void* heap, void* data) {
   if (!heap) return RuntimeFree(data);
   if (!g_registry) return kInvalidHandle;
-  AutoLock lock(g_registry->lock);
+  clsRegistryLock lock;
   clsHeapNode* h = g_registry->Heap(heap);
   if (!h) {
     if (LinesActive()) Line(L"Error: UtilHeapObjectFree(%#p,%#p): Invalid heap handle", heap, data);
@@ -310,7 +327,7 @@ int ObjectFree(void* heap, void* data) {
 int ObjectSize(void* heap, const void* data) {
   if (!heap) return RuntimeSize(data);
   if (!g_registry) return kInvalidHandle;
-  AutoLock lock(g_registry->lock);
+  clsRegistryLock lock;
   clsHeapNode* h = g_registry->Heap(heap);
   if (!h) {
     if (LinesActive()) Line(L"Error: UtilHeapObjectSize(%#p,%#p): Invalid heap handle", heap, data);
