@@ -71,15 +71,17 @@ TEST(ProfPersistLimits, SaveWaitsForTheHolderWithoutSpinning) {
   HANDLE h = CreateFileW(path.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
   ASSERT_NE(h, INVALID_HANDLE_VALUE);
   std::thread release([h] {
-    Sleep(800);
+    Sleep(1500);
     CloseHandle(h);
   });
   const ULONGLONG cpu = ThreadCpuMs(), start = GetTickCount64();
   EXPECT_EQ(ProfSaveW(job, path.c_str(), 0), 0);
   const ULONGLONG waited = GetTickCount64() - start, used = ThreadCpuMs() - cpu;
   release.join();
-  EXPECT_GE(waited, 700u);
-  EXPECT_LT(waited, 2000u);  // follows the holder closely
-  EXPECT_LT(used, 200u) << "the save kept a processor busy while waiting";
+  EXPECT_GE(waited, 1400u);
+  EXPECT_LT(waited, 2500u);  // follows the holder closely
+  // Spinning costs this thread about a tenth of the wait under Wine (the rest is in the server)
+  // and all of it on Windows; sleeping costs a few clock ticks.
+  EXPECT_LT(used, 60u) << "the save kept a processor busy while waiting";
   ProfJobClose(job);
 }
