@@ -1,9 +1,9 @@
 #include "profile/persist/line_source.h"
 
+#include <cstdint>
+
 #include "foundation/file.h"
 #include "foundation/string.h"
-
-#include <cstdint>
 
 namespace ovut::persist {
 

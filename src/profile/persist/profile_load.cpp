@@ -2,6 +2,7 @@
 
 #include <objbase.h>
 
+#include <algorithm>
 #include <cstring>
 #include <new>
 
@@ -55,11 +56,12 @@ bool LoadContainer(clsProfJob& job, clsFile& file) {
     plain.Reset(new clsFileRWTempStream(s));
   }
   file.Seek(uint64_t(4));
-  const uint64_t limit = codec::MaxInflatedBytes() < kMaxProfileBytes ? codec::MaxInflatedBytes() : kMaxProfileBytes;
+  const uint64_t limit = std::min<uint64_t>(codec::MaxInflatedBytes(), kMaxProfileBytes);
   switch (codec::StreamInflate(*plain.Get(), file, codec::kAllRemaining, limit)) {
     case codec::kStreamOk: break;
     case codec::kStreamTooLarge: return FormatError(job, file, L"packed profile inflates beyond the size limit");
     case codec::kStreamReadShort: return ReadFailed(job, file, L"read error in packed profile");
+    case codec::kStreamWriteShort: return ReadFailed(job, file, L"no room to unpack the packed profile");
     default: return ReadFailed(job, file, L"damaged packed profile");
   }
   // Saving an empty profile packed stores the deflate of nothing: an empty profile.
