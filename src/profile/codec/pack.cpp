@@ -5,6 +5,7 @@
 #include <cstring>
 #include <new>
 
+#include "diagnostics/debug_output.h"
 #include "profile/codec/stream_deflate.h"
 
 namespace ovut::codec {
@@ -56,13 +57,18 @@ void PackBuffer(ByteBuffer& buffer) {
 
 bool InflateExact(const uint8_t* data, size_t length, uint32_t expected, ByteBuffer& out) {
   out.clear();
+  if (expected > MaxInflatedBytes()) {
+    ovut::debug::Warning(L"WRN: packed data of %u bytes is over the limit of %I64u bytes", expected,
+                         MaxInflatedBytes());
+    return false;
+  }
   try {
     z_stream z{};
     if (inflateInit2(&z, MAX_WBITS) != Z_OK) return false;
     // Start from a size the input can plausibly give and grow by doubling up to one byte more
     // than the stored length (room for the stream to end): a damaged or forged length costs
-    // at most about twice the real output.
-    const size_t limit = size_t(expected) + 1 ? size_t(expected) + 1 : size_t(expected);
+    // at most about twice the real output, and the stored length itself is bounded above.
+    const size_t limit = size_t(expected) + 1;
     size_t cap = length < (1u << 20) ? length * 4 + 4096 : length * 2;
     if (cap > limit) cap = limit;
     out.resize(cap);

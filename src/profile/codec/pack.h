@@ -25,7 +25,8 @@ void UnpackOldBuffer(ByteBuffer& buffer);
 
 // Inflates a zlib-wrapped stream that must end and yield exactly `expected` bytes. Memory
 // grows with what the stream really produces, so a forged length cannot force a huge
-// allocation. False on any mismatch.
+// allocation; an `expected` above MaxInflatedBytes() is refused before inflating. False on any
+// mismatch.
 bool InflateExact(const uint8_t* data, size_t length, uint32_t expected, ByteBuffer& out);
 
 }  // namespace ovut::codec

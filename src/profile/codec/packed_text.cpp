@@ -21,6 +21,8 @@ clsBlowfish CipherFor(const String& password) {
   return clsBlowfish(narrow.Narrow());
 }
 
+// All `size` bytes from offset 0, or false: a cut read must not pass for the whole stream.
+// Streams may hand out less than asked per call, so only a read of nothing ends it.
 bool ReadAll(clsFile& source, uint64_t size, ByteBuffer& out) {
   out.resize(static_cast<size_t>(size));
   if (source.Seek(uint64_t(0)) != 0) return false;
@@ -28,11 +30,13 @@ bool ReadAll(clsFile& source, uint64_t size, ByteBuffer& out) {
   while (done < out.size()) {
     DWORD want = out.size() - done < kStreamChunk ? static_cast<DWORD>(out.size() - done) : kStreamChunk;
     DWORD got = source.Read(out.data() + done, want);
+    if (got == 0) break;
     done += got;
-    if (got != want) break;
   }
-  out.resize(done);
-  return true;
+  if (done == out.size()) return true;
+  ovut::debug::Warning(L"ERR: %s: only %I64u of %I64u bytes could be read", source.DisplayName().c_str(),
+                       uint64_t(done), size);
+  return false;
 }
 
 }  // namespace

@@ -7,9 +7,9 @@ class clsFile;
 
 namespace ovut::codec {
 
-// The whole of `source` (from offset 0) as text. An empty source, or one that cannot be read,
-// gives the empty text. Buffers of at least 8 bytes are enciphered when `password` is not empty
-// (its 8-bit form in the default String code page).
+// The whole of `source` (from offset 0) as text. An empty source, or one that cannot be read
+// completely, gives the empty text. Buffers of at least 8 bytes are enciphered when `password`
+// is not empty (its 8-bit form in the default String code page).
 String StreamToText(clsFile& source, bool pack, const String& password);
 
 // Replaces the content of `target` by the bytes the text stands for and rewinds it. False, with

@@ -2,6 +2,7 @@
 
 #include <zlib.h>
 
+#include <atomic>
 #include <memory>
 #include <new>
 
@@ -24,6 +25,16 @@ DeflatePreset DeflatePresetParams(int preset) {
 }
 
 namespace {
+std::atomic<uint64_t> g_maxInflated{kMaxInflatedBytes};
+}  // namespace
+
+uint64_t MaxInflatedBytes() noexcept { return g_maxInflated.load(std::memory_order_relaxed); }
+
+uint64_t SetMaxInflatedBytesForTesting(uint64_t bytes) noexcept {
+  return g_maxInflated.exchange(bytes ? bytes : kMaxInflatedBytes);
+}
+
+namespace {
 
 // Bytes left in the source from its current position, or the caller's count.
 uint64_t SourceBytes(clsFile& source, uint64_t count) {
@@ -42,11 +53,16 @@ struct Staging {
   }
 };
 
-// Reads the next piece into the staging buffer; false on a short read.
+// Reads the next piece into the staging buffer; false on a short read. A stream may hand out
+// less than asked per call without being at its end, so only a read of nothing ends it.
 bool Refill(clsFile& source, uint8_t* buffer, uint64_t& remaining, z_stream& z) {
-  DWORD want = remaining < kStreamChunk ? static_cast<DWORD>(remaining) : kStreamChunk;
-  DWORD got = source.Read(buffer, want);
-  if (got != want) return false;
+  const DWORD want = remaining < kStreamChunk ? static_cast<DWORD>(remaining) : kStreamChunk;
+  DWORD got = 0;
+  while (got < want) {
+    const DWORD n = source.Read(buffer + got, want - got);
+    if (n == 0) return false;
+    got += n;
+  }
   remaining -= want;
   z.next_in = buffer;
   z.avail_in = want;
@@ -102,10 +118,10 @@ int StreamDeflate(clsFile& target, clsFile& source, int preset, uint32_t* crc32O
   return result;
 }
 
-int StreamInflate(clsFile& target, clsFile& source, uint64_t count) {
+int StreamInflate(clsFile& target, clsFile& source, uint64_t count, uint64_t maxOutput) {
   uint64_t remaining = SourceBytes(source, count);
   // Pre-size by the input plus a margin; the final cut removes what the output did not use.
-  target.SetSize(remaining + 512);
+  target.SetSize((remaining < maxOutput ? remaining : maxOutput) + 512);
   Staging buf;
   if (!buf.Allocate()) return Z_MEM_ERROR;
   z_stream z{};
@@ -115,6 +131,7 @@ int StreamInflate(clsFile& target, clsFile& source, uint64_t count) {
     return rc;
   }
   int result = kStreamOk;
+  uint64_t written = 0;  // z.total_out is 32 bits wide on Windows
   for (;;) {
     if (z.avail_in == 0 && remaining) {
       if (!Refill(source, buf.in.get(), remaining, z)) {
@@ -131,6 +148,11 @@ int StreamInflate(clsFile& target, clsFile& source, uint64_t count) {
       break;
     }
     const bool progressed = z.avail_out != kStreamChunk;
+    written += kStreamChunk - z.avail_out;
+    if (written > maxOutput) {
+      result = kStreamTooLarge;
+      break;
+    }
     if (!Drain(target, buf.out.get(), z)) {
       result = kStreamWriteShort;
       break;

@@ -30,6 +30,16 @@ constexpr int kStreamOk = 1;
 constexpr int kStreamBadPreset = -1;    // StreamDeflate only; the target stays untouched
 constexpr int kStreamReadShort = -3;
 constexpr int kStreamWriteShort = -5;
+constexpr int kStreamTooLarge = -16;    // StreamInflate only: the output passed its limit
+
+// Every inflate of the library stops at this many output bytes (1 GiB): a deflate stream can
+// expand about 1,000 times, so without a bound a small hostile input fills memory or disk.
+// Real profiles and packed values stay far below it.
+constexpr uint64_t kMaxInflatedBytes = uint64_t(1) << 30;
+// The bound in force: kMaxInflatedBytes, unless a test lowered it to keep its fixtures small.
+uint64_t MaxInflatedBytes() noexcept;
+// Sets the bound (0 restores kMaxInflatedBytes) and returns the previous one.
+uint64_t SetMaxInflatedBytesForTesting(uint64_t bytes) noexcept;
 
 // Raw-deflates `count` bytes (or all remaining) of `source`, from its current position, into
 // `target` at its current position, then cuts the target at its new position.
@@ -41,8 +51,10 @@ int StreamDeflate(clsFile& target, clsFile& source, int preset, uint32_t* crc32 
 
 // Raw-inflates `count` compressed bytes (or all remaining) of `source` into `target` at its
 // current position, then cuts the target at its new position. Returns kStreamOk, a zlib init
-// code, kStreamReadShort, kStreamWriteShort, or a negative zlib code (Z_DATA_ERROR for a
-// corrupt stream, Z_BUF_ERROR when the input ends before the deflate stream does).
-int StreamInflate(clsFile& target, clsFile& source, uint64_t count = kAllRemaining);
+// code, kStreamReadShort, kStreamWriteShort, kStreamTooLarge when the output would pass
+// `maxOutput` bytes (nothing beyond it is written), or a negative zlib code (Z_DATA_ERROR for
+// a corrupt stream, Z_BUF_ERROR when the input ends before the deflate stream does).
+int StreamInflate(clsFile& target, clsFile& source, uint64_t count = kAllRemaining,
+                  uint64_t maxOutput = MaxInflatedBytes());
 
 }  // namespace ovut::codec

@@ -1,31 +1,44 @@
 #include "profile/persist/line_source.h"
 
+#include <cstdint>
+
 #include "foundation/file.h"
 #include "foundation/string.h"
 
 namespace ovut::persist {
 
-namespace {
-constexpr uint64_t kMaxText = 0x7FFFFFF0;  // bytes; larger content is not a profile
+size_t ReadFully(clsFile& file, void* buffer, size_t bytes) {
+  auto* p = static_cast<uint8_t*>(buffer);
+  size_t done = 0;
+  while (done < bytes) {
+    const size_t left = bytes - done;
+    const DWORD want = left < 0x40000000u ? static_cast<DWORD>(left) : 0x40000000u;
+    const DWORD got = file.Read(p + done, want);
+    if (got == 0) break;
+    done += got;
+  }
+  return done;
 }
 
 clsLineSource::clsLineSource(clsFile& file, bool wide) : wide_(wide) {
-  uint64_t size = file.Size();
-  if (size == clsFile::kUnknown || size > kMaxText) size = 0;
-  file.Seek(uint64_t(0));
+  const uint64_t size = file.Size();
+  if (size == clsFile::kUnknown) {
+    status_ = kReadFailed;
+  } else if (size > kMaxProfileBytes) {
+    status_ = kTooLarge;
+  }
+  const size_t bytes = status_ == kComplete ? static_cast<size_t>(size) : 0;
+  if (bytes && file.Seek(uint64_t(0)) != 0) status_ = kReadFailed;
   if (wide) {
-    size_t units = static_cast<size_t>(size / 2);
-    text_.resize(units + 2);
-    DWORD got = units ? file.ReadChars(text_.data(), static_cast<DWORD>(units)) : 0;
-    if (got < units) units = 0;  // a short read gives the empty text
-    text_[units] = text_[units + 1] = 0;
-    text_.resize(units + 2);
-    if (units && text_[0] == 0xFEFF) pos_ = 1;
+    const size_t units = bytes / 2;
+    text_.assign(units + 2, 0);
+    if (status_ == kComplete && ReadFully(file, text_.data(), units * 2) != units * 2) status_ = kReadFailed;
+    if (status_ != kComplete) text_.assign(2, 0);
+    if (text_[0] == 0xFEFF) pos_ = 1;
   } else {
-    bytes_.resize(static_cast<size_t>(size) + 2);
-    DWORD got = size ? file.Read(bytes_.data(), static_cast<DWORD>(size)) : 0;
-    bytes_[got] = bytes_[got + 1] = 0;
-    bytes_.resize(size_t(got) + 2);
+    bytes_.assign(bytes + 2, 0);
+    if (status_ == kComplete && ReadFully(file, bytes_.data(), bytes) != bytes) status_ = kReadFailed;
+    if (status_ != kComplete) bytes_.assign(2, 0);
   }
 }
 

@@ -2,6 +2,7 @@
 
 #include <objbase.h>
 
+#include <algorithm>
 #include <cstring>
 #include <new>
 
@@ -28,7 +29,24 @@ struct LockGuard {
   }
 };
 
+bool Load(clsProfJob& job, clsFile& file, bool insideContainer);
+
+// A read that cannot deliver the content fails the load in every kind of job: an empty or cut
+// tree that reports success would be saved back over the real data.
+bool ReadFailed(clsProfJob& job, clsFile& file, const wchar_t* what) {
+  ovut::debug::Warning(L"ERR: %s: %s", file.DisplayName().c_str(), what);
+  job.lastError = -10;
+  return false;
+}
+
+bool FormatError(clsProfJob& job, clsFile& file, const wchar_t* what) {
+  ovut::debug::Warning(L"ERR: %s: %s", file.DisplayName().c_str(), what);
+  job.lastError = -7;
+  return false;
+}
+
 // The packed container: inflate everything after "ZLeZ" into a temporary file and load that.
+// One level only: its content must be a plain form, so hostile nesting costs nothing.
 bool LoadContainer(clsProfJob& job, clsFile& file) {
   job.loadedPacked = true;
   clsAutoRelease<clsFile> plain(new clsFileRWTemp(L"PRF", L"prf"));
@@ -38,17 +56,21 @@ bool LoadContainer(clsProfJob& job, clsFile& file) {
     plain.Reset(new clsFileRWTempStream(s));
   }
   file.Seek(uint64_t(4));
-  if (codec::StreamInflate(*plain.Get(), file) != codec::kStreamOk) {
-    ovut::debug::Warning(L"%s: damaged packed profile", file.DisplayName().c_str());
-    return false;
+  const uint64_t limit = std::min<uint64_t>(codec::MaxInflatedBytes(), kMaxProfileBytes);
+  switch (codec::StreamInflate(*plain.Get(), file, codec::kAllRemaining, limit)) {
+    case codec::kStreamOk: break;
+    case codec::kStreamTooLarge: return FormatError(job, file, L"packed profile inflates beyond the size limit");
+    case codec::kStreamReadShort: return ReadFailed(job, file, L"read error in packed profile");
+    case codec::kStreamWriteShort: return ReadFailed(job, file, L"no room to unpack the packed profile");
+    default: return ReadFailed(job, file, L"damaged packed profile");
   }
+  // Saving an empty profile packed stores the deflate of nothing: an empty profile.
+  if (plain->Size() == 0) return true;
   plain->Seek(uint64_t(0));
-  return LoadProfile(job, *plain.Get());
+  return Load(job, *plain.Get(), true);
 }
 
-}  // namespace
-
-bool LoadProfile(clsProfJob& job, clsFile& file) {
+bool Load(clsProfJob& job, clsFile& file, bool insideContainer) {
   LockGuard lock{file, file.Lock(0, 1, kLockTimeoutMs)};
   if (!lock.token) return false;
   bool wide = true, namedRoot = false;
@@ -56,18 +78,22 @@ bool LoadProfile(clsProfJob& job, clsFile& file) {
   if (job.streamOptions != 0) {
     wchar_t first = 0;
     uint64_t pos = file.Position();
-    file.ReadChars(&first, 1);
+    ReadFully(file, &first, sizeof first);
     mode = first == L'<' ? kModeXml : kModeIni;
     file.Seek(pos);
   } else {
     uint8_t head[4] = {};
     file.Seek(uint64_t(0));
-    DWORD got = file.Read(head, 4);
+    const size_t got = ReadFully(file, head, 4);
     if (got < 4) {
-      // Only a 2- or 3-byte UTF-16 text could still be read; a short file does not load.
-      return false;
+      const uint64_t size = file.Size();
+      if (size != clsFile::kUnknown && size < 4) return false;  // too short for any form
+      return ReadFailed(job, file, L"the first bytes could not be read");
     }
-    if (memcmp(head, "ZLeZ", 4) == 0) return LoadContainer(job, file);
+    if (memcmp(head, "ZLeZ", 4) == 0) {
+      if (insideContainer) return FormatError(job, file, L"packed profile inside a packed profile");
+      return LoadContainer(job, file);
+    }
     if (head[0] == 0xFF && head[1] == 0xFE) {
       mode = (head[2] == '<' && head[3] == 0) ? kModeXml : kModeIni;
     } else {
@@ -78,6 +104,10 @@ bool LoadProfile(clsProfJob& job, clsFile& file) {
   }
   try {
     clsLineSource lines(file, wide);
+    if (lines.status() == clsLineSource::kTooLarge)
+      return ReadFailed(job, file, L"the profile is larger than 1 GiB and is not loaded");
+    if (lines.status() != clsLineSource::kComplete)
+      return ReadFailed(job, file, L"the profile could not be read completely");
     if (namedRoot) {
       if (!ReadNamedRootIni(job.rootList, lines)) {
         job.lastError = -7;
@@ -98,6 +128,10 @@ bool LoadProfile(clsProfJob& job, clsFile& file) {
     return false;
   }
 }
+
+}  // namespace
+
+bool LoadProfile(clsProfJob& job, clsFile& file) { return Load(job, file, false); }
 
 UINT ProfileClipboardFormat() noexcept {
   static const UINT format = RegisterClipboardFormatW(L"ZelProfCBFormat");

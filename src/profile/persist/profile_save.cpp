@@ -16,6 +16,9 @@ namespace ovut::persist {
 namespace {
 
 constexpr DWORD kRetryMs = 10000;
+// Pause between open attempts while another process holds the file: short, so the save follows
+// the holder at once, and a real wait, so a long hold does not burn a processor.
+constexpr DWORD kRetryPauseMs = 10;
 const char kContainerMagic[4] = {'Z', 'L', 'e', 'Z'};
 
 clsAutoRelease<clsFile> NewMemoryFile() {
@@ -88,7 +91,7 @@ int SaveToFile(clsProfJob& job, const wchar_t* name, int flags) noexcept {
                     clsFile::kOptNormal) == 0)
           break;
         if (f->OpenErrorCode() != ERROR_SHARING_VIOLATION || GetTickCount64() >= deadline) break;
-        SwitchToThread();
+        Sleep(kRetryPauseMs);
       }
       if (!f->IsOpen()) return -3;
       target = f;
