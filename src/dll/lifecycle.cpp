@@ -1,6 +1,7 @@
 #include "dll/lifecycle.h"
 
 #include "diagnostics/debug_output.h"
+#include "environment/process_identity.h"
 #include "foundation/string.h"
 #include "memory/registry.h"
 #include "profile/profile_lifecycle.h"
@@ -20,6 +21,7 @@ void ProcessAttach(HMODULE library) {
   g_shuttingDown = 0;
   debug::InstallInvalidParameterHandler();
   String::SetDefaultCodePage(GetACP());
+  env::RecordProcessIdentity(library);
   debug::Initialize(library);
   memory::Initialize();
   profile::Initialize();
