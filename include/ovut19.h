@@ -14,5 +14,6 @@
 #include "ovut19/zip.h"
 #include "ovut19/environment.h"
 #include "ovut19/security.h"
+#include "ovut19/hooks.h"
 
 #endif

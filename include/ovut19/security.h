@@ -30,6 +30,31 @@ OVUT_API int WINAPI UtilAddAccessRights(LPCWSTR path, LPCWSTR account, DWORD acc
 /* The same for installer scripts: ANSI path and the account as SID text. */
 OVUT_API int WINAPI UtilAddAccessRightsForWise(LPCSTR path, LPCSTR sid, DWORD accessMask, DWORD inheritance);
 
+/* Logon and impersonation on the calling thread.
+   UtilSetupLogonImpersonatedUser logs the user on (interactive logon) and impersonates the token
+   on the calling thread; the token goes to *token for UtilSetupLogoffImpersonatedUser. With flag
+   UTIL_LOGON_PROMPT and a null or empty user or a null password, the system's credential dialog
+   asks for them, but only when UtilGetUIInteractionAllowed() says the process may show UI.
+   0; -4 logon or impersonation failed (debug line); -5 null token pointer, or credentials
+   missing without UTIL_LOGON_PROMPT; -6 no prompt allowed, no dialog on this system, or the
+   dialog was cancelled. */
+#define UTIL_LOGON_PROMPT 0x1
+OVUT_API int WINAPI UtilSetupLogonImpersonatedUser(LPCWSTR user, LPCWSTR domain, LPCWSTR password, DWORD flags,
+                                                   HANDLE* token);
+/* Ends impersonation on the calling thread and closes `token` (may be null). 0, or -4. */
+OVUT_API int WINAPI UtilSetupLogoffImpersonatedUser(HANDLE token);
+/* Impersonates an existing token (a logon or duplicated token) on the calling thread; end it with
+   UtilSetupLogoffImpersonatedUser(NULL). 0; -4 refused; -5 null token. */
+OVUT_API int WINAPI UtilSetupImpersonateUser(HANDLE token);
+
+/* Who holds a file open over the network: the distinct user names of the sessions holding `path`
+   open, TAB-separated, into *users (allocated or reallocated; may be null when only the number
+   is wanted), and their number as result. "\\server\share\rest" asks that server (with the
+   share's local path looked up there), a local path asks this machine; both usually need
+   administrative rights there. -4 when the query fails or the system lacks it (debug line);
+   -5 for a null, empty or unusable path. */
+OVUT_API int WINAPI UtilGetFileInfoAccess(LPCWSTR path, BSTR* users);
+
 OVUT_EXTERN_C_END
 
 #endif

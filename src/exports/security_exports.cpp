@@ -4,6 +4,8 @@
 #include "ovut19/security.h"
 #include "security/access_rights.h"
 #include "security/accounts.h"
+#include "security/file_info_access.h"
+#include "security/logon.h"
 #include "security/results.h"
 
 using ovut::profile::clsAnsiArg;
@@ -74,6 +76,24 @@ int WINAPI UtilAddAccessRightsForWise(LPCSTR path, LPCSTR sid, DWORD accessMask,
     String account;
     sec::UserOfSid(wideSid.Wide(), account);
     return sec::AddAccessRights(widePath.Wide(), account.c_str(), accessMask, inheritance);
+  });
+}
+
+int WINAPI UtilSetupLogonImpersonatedUser(LPCWSTR user, LPCWSTR domain, LPCWSTR password, DWORD flags,
+                                          HANDLE* token) {
+  return sec::LogonImpersonatedUser(user, domain, password, flags, token);
+}
+
+int WINAPI UtilSetupLogoffImpersonatedUser(HANDLE token) { return sec::LogoffImpersonatedUser(token); }
+
+int WINAPI UtilSetupImpersonateUser(HANDLE token) { return sec::ImpersonateUser(token); }
+
+int WINAPI UtilGetFileInfoAccess(LPCWSTR path, BSTR* users) {
+  return Guarded(int(sec::kSystemFailure), [&] {
+    String text;
+    int rc = sec::FileInfoAccess(path, text);
+    if (rc < 0) return rc;
+    return Hand(users, text) ? rc : int(sec::kSystemFailure);
   });
 }
 
