@@ -13,5 +13,7 @@
 #include "ovut19/heap.h"
 #include "ovut19/zip.h"
 #include "ovut19/environment.h"
+#include "ovut19/security.h"
+#include "ovut19/hooks.h"
 
 #endif

@@ -48,8 +48,6 @@ bool HasFolder(const String& name) {
   return false;
 }
 
-volatile LONG g_userRootMode = 0;  // 0 undecided, 1 current-user hive, 2 impersonation-aware
-
 }  // namespace
 
 LogSettings ReadLogSettings() {
@@ -66,14 +64,6 @@ bool ReadForcePerfCounters() {
   String value = ReadText(root.get(), L"SOFTWARE\\orvask", L"ForceUsePerfCounters");
   // An empty text is treated like a missing value.
   return !value.IsEmpty() && value != L"F" && value != L"0";
-}
-
-clsUserRoot::clsUserRoot(REGSAM access) {
-  if (g_userRootMode == 0) {
-    bool aware = ReadSwitch(HKEY_LOCAL_MACHINE, kMachineKey, L"Registry.ImpersonationAware");
-    InterlockedExchange(&g_userRootMode, aware ? 2 : 1);
-  }
-  if (g_userRootMode == 2 && RegOpenCurrentUser(access, hive_.put()) != ERROR_SUCCESS) hive_.reset();
 }
 
 }  // namespace ovut::debug

@@ -2,7 +2,7 @@
 #pragma once
 #include <windows.h>
 
-#include "foundation/scoped_handle.h"
+#include "environment/user_root.h"
 #include "foundation/string.h"
 
 namespace ovut::debug {
@@ -19,16 +19,7 @@ LogSettings ReadLogSettings();
 // The user's "SOFTWARE\orvask" value "ForceUsePerfCounters": any text other than "F" and "0".
 bool ReadForcePerfCounters();
 
-// The key that stands for the current user: HKEY_CURRENT_USER, or the impersonated user's hive
-// when HKLM "software\orvask" "Registry.ImpersonationAware" is non-zero (decided once).
-// The result closes what it opened; HKEY_CURRENT_USER itself is never closed.
-class clsUserRoot {
- public:
-  explicit clsUserRoot(REGSAM access = KEY_READ);
-  HKEY get() const { return hive_ ? hive_.get() : HKEY_CURRENT_USER; }
-
- private:
-  UniqueRegKey hive_;
-};
+// The key that stands for the current user lives with the rest of the process policy.
+using env::clsUserRoot;
 
 }  // namespace ovut::debug

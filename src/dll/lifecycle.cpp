@@ -3,6 +3,7 @@
 #include "diagnostics/debug_output.h"
 #include "environment/late_load.h"
 #include "environment/loader_lock.h"
+#include "environment/process_identity.h"
 #include "foundation/string.h"
 #include "memory/registry.h"
 #include "profile/profile_lifecycle.h"
@@ -25,6 +26,7 @@ void ProcessAttach(HMODULE library) {
   g_shuttingDown = 0;
   debug::InstallInvalidParameterHandler();
   String::SetDefaultCodePage(GetACP());
+  env::RecordProcessIdentity(library);
   debug::Initialize(library);
   memory::Initialize();
   profile::Initialize();
