@@ -4,6 +4,7 @@
 #include "foundation/string.h"
 #include "memory/registry.h"
 #include "profile/profile_lifecycle.h"
+#include "tempfiles/temp_file_manager.h"
 
 namespace ovut {
 namespace {
@@ -29,6 +30,8 @@ void ProcessAttach(HMODULE library) {
 
 void ProcessDetach() {
   InterlockedExchange(&g_shuttingDown, 1);
+  // Temporary files: stop the remover and delete what is still queued, before the channel closes.
+  tempfiles::Shutdown();
   profile::Shutdown();
   memory::Shutdown();
   debug::Shutdown();
