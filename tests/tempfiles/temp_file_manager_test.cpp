@@ -92,6 +92,15 @@ TEST_F(TempFileManager, CountsOpensAndDeletesAtOnceWithoutAManager) {
 
   tf::Add(nullptr);
   tf::Add(L"");
+
+  // Unloading ends an open manager whatever its count, and deletes what is queued.
+  tf::Open();
+  tf::Open();
+  const std::wstring b = Make(L"_19_b.tmp");
+  tf::Add(b.c_str());
+  tf::Shutdown();
+  EXPECT_FALSE(tf::ManagerOpenForTesting());
+  EXPECT_FALSE(Exists(b));
 }
 
 TEST_F(TempFileManager, QueuedFilesGoInTheBackgroundAndTheRestAtTheLastClose) {
