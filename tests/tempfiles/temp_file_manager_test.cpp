@@ -229,35 +229,33 @@ TEST_F(TempFileManager, WithoutItsFolderTheManagerOnlyDeletesQueuedFiles) {
   EXPECT_FALSE(Exists(folder_ + L"\\_19_activity.signal"));
 }
 
-// 95 files in use: the remover waits 10 units between cycles instead of 100, keeps them all, and
+// 95 files in use: the remover waits 10 units between rounds instead of 100, keeps them all, and
 // deletes them all once they are released.
 TEST_F(TempFileManager, UnderLoadTheRemoverCyclesFasterAndLosesNoFile) {
   tf::Timings timings;
-  timings.firstWaitMs = 20;
-  timings.cycleUnitMs = 10;  // 1 s between idle cycles, 100 ms with 90 or more files
+  timings.firstWaitMs = 50;
+  timings.cycleUnitMs = 30;  // 3 s between idle rounds, 300 ms with 90 or more files
   timings.budgetPerFileMs = 2;
   tf::SetTimingsForTesting(timings);
-  tf::Open();
   std::vector<std::wstring> files;
   std::vector<ovut::UniqueHandle> holds;
   for (int i = 0; i < 95; ++i) {
     files.push_back(Make((L"_19_load" + std::to_wstring(i) + L".tmp").c_str()));
     holds.emplace_back(CreateFileW(files.back().c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr));
-    tf::Add(files.back().c_str());
   }
-  // The first cycle may have seen only part of the queue; from the second on it is full.
-  ASSERT_TRUE(WaitFor([] { return tf::CyclesForTesting() >= 2; }));
-  const unsigned first = tf::CyclesForTesting();
+  tf::Open();
+  for (const auto& f : files) tf::Add(f.c_str());  // all queued before the first round
+  ASSERT_TRUE(WaitFor([] { return tf::CyclesForTesting() >= 1; }));
   const DWORD start = GetTickCount();
-  ASSERT_TRUE(WaitFor([&] { return tf::CyclesForTesting() >= first + 2; }));
-  EXPECT_LT(GetTickCount() - start, 800u);  // two loaded cycles, shorter than one idle wait
+  ASSERT_TRUE(WaitFor([&] { return tf::CyclesForTesting() >= 2; }, 5000));
+  EXPECT_LT(GetTickCount() - start, 1500u);  // a loaded round, well below one idle wait
   EXPECT_EQ(95u, tf::QueuedCountForTesting());
   holds.clear();
-  EXPECT_TRUE(WaitFor([] { return tf::QueuedCountForTesting() == 0; }));
+  EXPECT_TRUE(WaitFor([] { return tf::QueuedCountForTesting() == 0; }, 15000));
   for (const auto& f : files) EXPECT_FALSE(Exists(f));
-  // Idle again: the next cycle is a second away.
+  // Idle again: the next round is three seconds away.
   const unsigned idle = tf::CyclesForTesting();
-  Sleep(600);
+  Sleep(1000);
   EXPECT_EQ(idle, tf::CyclesForTesting());
   tf::Close();
 }
