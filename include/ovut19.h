@@ -15,5 +15,6 @@
 #include "ovut19/environment.h"
 #include "ovut19/security.h"
 #include "ovut19/hooks.h"
+#include "ovut19/tempfiles.h"
 
 #endif

@@ -7,6 +7,7 @@
 #include "foundation/string.h"
 #include "memory/registry.h"
 #include "profile/profile_lifecycle.h"
+#include "tempfiles/temp_file_manager.h"
 
 namespace ovut {
 namespace {
@@ -37,6 +38,8 @@ void ProcessAttach(HMODULE library) {
 void ProcessDetach() {
   env::clsAttachDetachScope inLoader;  // late loading: nothing is loaded while detach runs
   InterlockedExchange(&g_shuttingDown, 1);
+  // Temporary files: stop the remover and delete what is still queued, before the channel closes.
+  tempfiles::Shutdown();
   profile::Shutdown();
   memory::Shutdown();
   debug::Shutdown();

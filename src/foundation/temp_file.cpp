@@ -5,6 +5,7 @@
 
 #include <utility>
 
+#include "diagnostics/debug_output.h"
 #include "foundation/file.h"
 #include "foundation/scoped_handle.h"
 #include "foundation/temp_folder.h"
@@ -13,6 +14,9 @@ namespace ovut {
 namespace {
 
 constexpr DWORD kMaxAttempts = 0xFFFFF;
+// Failures other than "name exists" (access denied in a locked folder, too many open files): a few
+// may be passing (a file pending deletion), a run of them means no name will do.
+constexpr DWORD kMaxOtherFailures = 16;
 constexpr ULONGLONG kStaleAge = 7ull * 24 * 60 * 60 * 10000000;  // 7 days in FILETIME units
 
 ULONGLONG AsNumber(const FILETIME& t) { return (static_cast<ULONGLONG>(t.dwHighDateTime) << 32) | t.dwLowDateTime; }
@@ -62,6 +66,9 @@ bool HopelessError(DWORD error) {
     case ERROR_WRITE_PROTECT:
     case ERROR_DIRECTORY:
     case ERROR_FILENAME_EXCED_RANGE:
+    case ERROR_DISK_FULL:
+    case ERROR_HANDLE_DISK_FULL:
+    case ERROR_NOT_READY:
       return true;
     default:
       return false;
@@ -85,8 +92,10 @@ String CreateTempFile(const wchar_t* pathPrefix, const wchar_t* extension, DWORD
   if (target) attributes |= FILE_ATTRIBUTE_TEMPORARY | FILE_FLAG_DELETE_ON_CLOSE;
   attributes |= (flags & kTempRandomAccess) ? FILE_FLAG_RANDOM_ACCESS : FILE_FLAG_SEQUENTIAL_SCAN;
 
+  DWORD otherFailures = 0, error = ERROR_SUCCESS;
+  String lastPath;
   for (DWORD attempt = 0; attempt < kMaxAttempts; ++attempt) {
-    const String path = attempt == 0 && (flags & kTempPlainNameFirst)
+    String path = attempt == 0 && (flags & kTempPlainNameFirst)
                             ? String::Formatted(L"%s%s.%s", folder.c_str(), name.c_str(), ext)
                             : String::Formatted(L"%s%s%I64x.%s", folder.c_str(), name.c_str(),
                                                 static_cast<unsigned long long>(__rdtsc()), ext);
@@ -95,11 +104,14 @@ String CreateTempFile(const wchar_t* pathPrefix, const wchar_t* extension, DWORD
       if (target) target->AdoptHandle(std::move(h), path, 0);
       return path;
     }
-    const DWORD error = GetLastError();
-    if (target && (error == ERROR_FILE_EXISTS || error == ERROR_ALREADY_EXISTS) && ReuseStale(path, attributes, target))
-      return path;
-    if (HopelessError(error)) break;
+    error = GetLastError();
+    const bool exists = error == ERROR_FILE_EXISTS || error == ERROR_ALREADY_EXISTS;
+    if (target && exists && ReuseStale(path, attributes, target)) return path;
+    lastPath = std::move(path);
+    if (HopelessError(error) || (!exists && ++otherFailures >= kMaxOtherFailures)) break;
   }
+  debug::Warning(L"ERR: cannot create a temporary file like '%s': %s", lastPath.c_str(),
+                 String::ErrorText(error).c_str());
   return String();
 }
 

@@ -20,8 +20,9 @@ enum : DWORD {
 
 // Creates a new file named <folder><_19_><name part><hex time-stamp counter>.<extension>, where
 // `pathPrefix` is "<folder>\<name part>" or just a name part (then the temporary folder is used).
-// A leading "." of the extension is dropped. Returns the full path, or an empty String when no
-// name could be created.
+// A leading "." of the extension is dropped. Returns the full path, or an empty String with one
+// "ERR: " debug line when no name could be created: at once for an error no other name can cure
+// (invalid characters, missing folder, full disk), after 16 failures other than "name exists".
 // Without `target` the file is created with normal attributes, closed and left in place. With a
 // `target` it is a temporary file deleted when its handle closes, the target takes the handle,
 // and a leftover of the same name older than 7 days is emptied and reused.
