@@ -12,5 +12,6 @@
 #include "ovut19/cstring.h"
 #include "ovut19/heap.h"
 #include "ovut19/zip.h"
+#include "ovut19/locale.h"
 
 #endif

@@ -2,6 +2,7 @@
 
 #include "diagnostics/debug_output.h"
 #include "foundation/string.h"
+#include "locale/locale_lifecycle.h"
 #include "memory/registry.h"
 #include "profile/profile_lifecycle.h"
 
@@ -23,12 +24,14 @@ void ProcessAttach(HMODULE library) {
   debug::Initialize(library);
   memory::Initialize();
   profile::Initialize();
+  locale::Initialize();
   InterlockedIncrement(&g_attachCount);
   debug::CheckProcessModuleRoundtrip();
 }
 
 void ProcessDetach() {
   InterlockedExchange(&g_shuttingDown, 1);
+  locale::Shutdown();
   profile::Shutdown();
   memory::Shutdown();
   debug::Shutdown();
