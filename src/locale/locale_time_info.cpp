@@ -135,7 +135,7 @@ void clsPatternLease::Lend(void* pool, const String& pattern, uint32_t options) 
   }
 }
 
-clsPatternLease::clsPatternLease(const String& pattern, uint32_t options) {
+clsPatternLease::clsPatternLease(const wchar_t* pattern, uint32_t options) {
   PatternPool* pool = nullptr;
   if (g_cache) {
     AutoLock hold(g_cache->lock);
@@ -149,7 +149,7 @@ clsPatternLease::clsPatternLease(const String& pattern, uint32_t options) {
       pool = g_cache->pools.back().get();
     }
   }
-  Lend(pool, pattern, options);
+  Lend(pool, pool ? pool->pattern : String(pattern), options);
 }
 
 clsPatternLease::~clsPatternLease() {

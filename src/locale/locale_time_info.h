@@ -34,7 +34,7 @@ String LocaleDatePattern(const clsLocaleTimeInfo& info);
 class clsPatternLease {
  public:
   clsPatternLease() = default;  // lends nothing until Lend
-  clsPatternLease(const String& pattern, uint32_t options);
+  clsPatternLease(const wchar_t* pattern, uint32_t options);
   ~clsPatternLease();
   clsPatternLease(const clsPatternLease&) = delete;
   clsPatternLease& operator=(const clsPatternLease&) = delete;
