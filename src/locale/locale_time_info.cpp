@@ -129,6 +129,7 @@ void clsPatternLease::Lend(void* pool, const String& pattern, uint32_t options) 
       if (pool_) {
         AutoLock hold(g_cache->lock);
         --static_cast<PatternPool*>(pool_)->lent;
+        pool_ = nullptr;
       }
       throw;
     }
@@ -153,6 +154,7 @@ clsPatternLease::clsPatternLease(const wchar_t* pattern, uint32_t options) {
 }
 
 clsPatternLease::~clsPatternLease() {
+  if (!regex_) return;
   if (!pool_ || !g_cache) {
     delete regex_;
     return;
