@@ -42,7 +42,7 @@ int SystemTimeFromLocaleText(LCID lcid, const wchar_t* text, SYSTEMTIME* out, bo
 
   clsLocaleLease lease(lcid);
   const clsLocaleTimeInfo& info = lease.Info();
-  clsRegExMatchList m;
+  clsRegExMatchList& m = lease.Matches();
   if (!lease.Pattern().Exec(text + begin, end - begin, &m)) return kDateUnreadable;
 
   int64_t g1 = Number(m, 1), g2 = Number(m, 2), g3 = Number(m, 3);

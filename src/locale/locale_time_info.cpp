@@ -65,11 +65,11 @@ namespace {
 struct PatternPool {
   PatternPool(const String& p, uint32_t o) : pattern(p), options(o) {}
   ~PatternPool() {
-    for (clsRegEx* r : spare) delete r;
+    for (clsPooledPattern* r : spare) delete r;
   }
   const String pattern;
   const uint32_t options;
-  std::vector<clsRegEx*> spare;
+  std::vector<clsPooledPattern*> spare;
   size_t lent = 0;
 };
 
@@ -86,19 +86,19 @@ struct LocaleCache {
 };
 LocaleCache* g_cache = nullptr;
 
-clsRegEx* NewCompiled(const String& pattern, uint32_t options) {
-  std::unique_ptr<clsRegEx> r(new clsRegEx(pattern, options));
-  r->Compile();
+clsPooledPattern* NewCompiled(const String& pattern, uint32_t options) {
+  std::unique_ptr<clsPooledPattern> r(new clsPooledPattern(pattern, options));
+  r->regex.Compile();
   InterlockedIncrement(&g_compiled);
   return r.release();
 }
 
 // Under the cache lock: a spare copy, or null when a new one must be compiled (counted as lent).
-clsRegEx* Borrow(PatternPool& pool) {
+clsPooledPattern* Borrow(PatternPool& pool) {
   pool.spare.reserve(pool.spare.size() + pool.lent + 1);
   ++pool.lent;
   if (pool.spare.empty()) return nullptr;
-  clsRegEx* r = pool.spare.back();
+  clsPooledPattern* r = pool.spare.back();
   pool.spare.pop_back();
   return r;
 }
@@ -119,12 +119,12 @@ long PatternsCompiledForTesting() { return g_compiled; }
 void clsPatternLease::Lend(void* pool, const String& pattern, uint32_t options) {
   if (pool) {
     AutoLock hold(g_cache->lock);
-    regex_ = Borrow(*static_cast<PatternPool*>(pool));
+    item_ = Borrow(*static_cast<PatternPool*>(pool));
     pool_ = pool;
   }
-  if (!regex_) {
+  if (!item_) {
     try {
-      regex_ = NewCompiled(pattern, options);  // outside the lock: compiling is the slow part
+      item_ = NewCompiled(pattern, options);  // outside the lock: compiling is the slow part
     } catch (...) {
       if (pool_) {
         AutoLock hold(g_cache->lock);
@@ -154,15 +154,15 @@ clsPatternLease::clsPatternLease(const wchar_t* pattern, uint32_t options) {
 }
 
 clsPatternLease::~clsPatternLease() {
-  if (!regex_) return;
+  if (!item_) return;
   if (!pool_ || !g_cache) {
-    delete regex_;
+    delete item_;
     return;
   }
   AutoLock hold(g_cache->lock);
   auto* pool = static_cast<PatternPool*>(pool_);
   --pool->lent;
-  pool->spare.push_back(regex_);
+  pool->spare.push_back(item_);
 }
 
 clsLocaleLease::clsLocaleLease(LCID lcid) {

@@ -29,6 +29,13 @@ struct clsLocaleTimeInfo {
 // 7 the AM/PM mark or a fraction of a second.
 String LocaleDatePattern(const clsLocaleTimeInfo& info);
 
+// A compiled pattern with the match list its borrower fills (kept, so records are reused).
+struct clsPooledPattern {
+  clsPooledPattern(const String& pattern, uint32_t options) : regex(pattern, options) {}
+  clsRegEx regex;
+  clsRegExMatchList matches;
+};
+
 // One compiled pattern lent from the process-wide pool for the span of a match: a pattern is
 // compiled once per concurrent user, never per call.
 class clsPatternLease {
@@ -38,13 +45,14 @@ class clsPatternLease {
   ~clsPatternLease();
   clsPatternLease(const clsPatternLease&) = delete;
   clsPatternLease& operator=(const clsPatternLease&) = delete;
-  clsRegEx& Get() { return *regex_; }
+  clsRegEx& Get() { return item_->regex; }
+  clsRegExMatchList& Matches() { return item_->matches; }
   // From `pool` (an internal pool, under the cache lock), or a private copy when it is null.
   void Lend(void* pool, const String& pattern, uint32_t options);
 
  private:
   void* pool_ = nullptr;  // null: not pooled (before attach), the pattern is owned
-  clsRegEx* regex_ = nullptr;
+  clsPooledPattern* item_ = nullptr;
 };
 
 // A locale's conventions (kept per locale identifier) and its compiled pattern, for one parse.
@@ -57,6 +65,7 @@ class clsLocaleLease {
 
   const clsLocaleTimeInfo& Info() const { return *info_; }
   clsRegEx& Pattern() { return pattern_.Get(); }
+  clsRegExMatchList& Matches() { return pattern_.Matches(); }
 
  private:
   const clsLocaleTimeInfo* info_ = nullptr;

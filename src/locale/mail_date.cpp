@@ -62,7 +62,7 @@ bool ZoneOffset(const String& zone, int* minutes) {
 
 bool FromMailPattern(const wchar_t* text, size_t length, SYSTEMTIME* out) {
   clsPatternLease lease(kMailPattern, clsRegEx::kCaseless);
-  clsRegExMatchList m;
+  clsRegExMatchList& m = lease.Matches();
   if (!lease.Get().Exec(text, length, &m)) return false;
   int year = Number(m, 3);
   const uint32_t yearDigits = m.At(3)->text.Length();
