@@ -16,5 +16,6 @@
 #include "ovut19/security.h"
 #include "ovut19/hooks.h"
 #include "ovut19/tempfiles.h"
+#include "ovut19/locale.h"
 
 #endif

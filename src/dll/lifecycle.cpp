@@ -5,6 +5,7 @@
 #include "environment/loader_lock.h"
 #include "environment/process_identity.h"
 #include "foundation/string.h"
+#include "locale/locale_lifecycle.h"
 #include "memory/registry.h"
 #include "profile/profile_lifecycle.h"
 #include "tempfiles/temp_file_manager.h"
@@ -31,6 +32,7 @@ void ProcessAttach(HMODULE library) {
   debug::Initialize(library);
   memory::Initialize();
   profile::Initialize();
+  locale::Initialize();
   InterlockedIncrement(&g_attachCount);
   debug::CheckProcessModuleRoundtrip();
 }
@@ -40,6 +42,7 @@ void ProcessDetach() {
   InterlockedExchange(&g_shuttingDown, 1);
   // Temporary files: stop the remover and delete what is still queued, before the channel closes.
   tempfiles::Shutdown();
+  locale::Shutdown();
   profile::Shutdown();
   memory::Shutdown();
   debug::Shutdown();

@@ -19,6 +19,8 @@ int Tour(int argc, wchar_t** argv) {
       {{L"debug", L"the tour has started"}},
       {{L"prof"}},
       {{L"convert", samples + L"\\settings.prf"}},
+      {{L"date", L"5.3.2024 14:30", L"0x0407"}},
+      {{L"maildate", L"Tue, 1 Oct 2024 10:00 EST"}},
       {{L"zip", std::wstring(temp) + L"ovuthost-samples.zip", samples, L"-r", L"-c", L"the sample data"}},
   };
   int failures = 0;
