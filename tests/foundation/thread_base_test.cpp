@@ -32,6 +32,27 @@ class Cooperative : public clsThreadBase {
 };
 
 // A body that ignores the stop event until released, and touches the object all the while.
+// A body that never ends by itself and keeps writing into memory of its own (a block on the
+// process heap, so a write after it is freed shows up in HeapValidate). A derived class's own
+// members are gone before the base's destructor runs, so such a body must keep to what
+// outlives the object; the base keeps its own state alive until the thread has ended.
+class Unending : public clsThreadBase {
+ public:
+  Unending() : clsThreadBase("unending") {}
+  static std::atomic<bool> running;
+
+ protected:
+  DWORD ThreadBody() override {
+    char* block = static_cast<char*>(HeapAlloc(GetProcessHeap(), HEAP_ZERO_MEMORY, 4096));
+    running = true;
+    for (DWORD i = 0;; ++i) {
+      if (block) block[i % 4096]++;
+      Sleep(1);
+    }
+  }
+};
+std::atomic<bool> Unending::running{false};
+
 class Stubborn : public clsThreadBase {
  public:
   Stubborn() : clsThreadBase("stubborn"), buffer_(new char[4096]) {}
@@ -117,9 +138,10 @@ TEST(ThreadBase, ABodyThatDoesNotReturnIsLeftRunningOrTerminatedAsAsked) {
 // ThreadEnd still waiting on another thread finishes without touching freed state.
 TEST(ThreadBase, DestroyingTheObjectEndsTheThreadBeforeItsMemoryIsFreed) {
   testsupport::DebugCapture capture;
-  auto* t = new Stubborn;
+  Unending::running = false;
+  auto* t = new Unending;
   ASSERT_TRUE(t->ThreadStart());
-  while (!t->running) Sleep(1);
+  while (!Unending::running) Sleep(1);
   EXPECT_FALSE(t->ThreadEnd(false, 20, false));
   ovut::UniqueHandle h(OpenThreadOf(*t));
   ASSERT_TRUE(h);
