@@ -27,6 +27,15 @@ void ProcessAttach(HMODULE library) {
   debug::CheckProcessModuleRoundtrip();
 }
 
+// Process exit: other threads are gone and later-detached modules may still use heaps, jobs or
+// the streams hosts handed over, so only what must reach the outside is finished: the viewer's
+// good-bye and the channel's indentation step. (The log file is written and closed per line.)
+void ProcessExit() {
+  InterlockedExchange(&g_shuttingDown, 1);
+  debug::Shutdown();
+  InterlockedDecrement(&g_attachCount);
+}
+
 void ProcessDetach() {
   InterlockedExchange(&g_shuttingDown, 1);
   profile::Shutdown();
