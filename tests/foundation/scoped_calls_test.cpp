@@ -4,32 +4,21 @@
 #include <gtest/gtest.h>
 
 #include <stdexcept>
-#include <thread>
 
 namespace {
 
-// The clipboard is held per thread: another thread can open it only after the owner closed it.
-bool OpenableFromAnotherThread() {
-  bool opened = false;
-  std::thread([&] {
-    if (OpenClipboard(nullptr)) {
-      opened = true;
-      CloseClipboard();
-    }
-  }).join();
-  return opened;
-}
-
 TEST(ScopedCalls, ClipboardIsClosedWhenTheScopeThrows) {
-  ASSERT_TRUE(OpenableFromAnotherThread());
+  HWND window = CreateWindowExW(0, L"STATIC", L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, nullptr, nullptr);
+  ASSERT_NE(window, nullptr);
   try {
-    ovut::ClipboardSession clipboard(nullptr);
+    ovut::ClipboardSession clipboard(window);
     ASSERT_TRUE(clipboard.IsOpen());
-    EXPECT_FALSE(OpenableFromAnotherThread());
+    EXPECT_EQ(GetOpenClipboardWindow(), window);
     throw std::runtime_error("out of memory while copying");
   } catch (const std::runtime_error&) {
   }
-  EXPECT_TRUE(OpenableFromAnotherThread());
+  EXPECT_EQ(GetOpenClipboardWindow(), nullptr);
+  DestroyWindow(window);
 }
 
 TEST(ScopedCalls, GlobalLockIsUndoneWhenTheScopeThrows) {
