@@ -48,7 +48,7 @@ void FlatAndTree(int n) {
     GetString(flat, 0, name, buf, 64, nullptr);
   });
   double t0 = Now();
-  ReleaseJob(FindJob(flat));
+  CloseJob(flat);
   Report("flat: close (destroy all items)", n, Now() - t0);
   // Again on memory the process already has: the first run includes first touches of fresh pages.
   ProfHandle warm = OpenJob(nullptr, false);
@@ -56,7 +56,7 @@ void FlatAndTree(int n) {
     swprintf(name, 64, L"item%d", i);
     WriteString(warm, 0, name, L"value", true);
   });
-  ReleaseJob(FindJob(warm));
+  CloseJob(warm);
 
   ProfHandle tree = OpenJob(nullptr, false);
   Time("tree 100x100x10: append by path", n, [&](int i) {
@@ -71,12 +71,12 @@ void FlatAndTree(int n) {
     swprintf(name, 64, L"l%d/m%d/item%d", i / 1000, (i / 10) % 100, i);
     WriteString(tree, 0, name, L"v2", false);
   });
-  ReleaseJob(FindJob(tree));
+  CloseJob(tree);
 
   ProfHandle same = OpenJob(nullptr, false);
   Time("one name: append 100,000 duplicates", n, [&](int) { WriteString(same, 0, L"dup", L"v", true); });
   Time("one name: set (first of the duplicates)", n, [&](int) { WriteString(same, 0, L"dup", L"w", false); });
-  ReleaseJob(FindJob(same));
+  CloseJob(same);
 }
 
 void PoolAgainstHeap(int n) {

@@ -9,10 +9,21 @@
    Result codes: 0 success, -1 source in use, -3 cannot write, -4 nothing written, -5 invalid
    job, -6 not found, -7 cannot parse, -8 cut short, -9 wrong form, -10 cannot open. */
 
+/* Threads. ProfJobAddRef and ProfJobClose may be called from any thread at any time, and calls
+   on different jobs may run at once. On one job, calls that only read (ProfGet*, ProfEnum*,
+   ProfSave*, ProfDebugList, ProfCopyList as its source) may overlap with each other; a call that
+   changes the job (ProfSet*, ProfAppend*, ProfCreateList*, ProfEmptyList, ProfDelete*,
+   ProfCopyList as its destination) must not overlap with any other call on that job: the caller
+   serialises them. A call holds its job until it returns, so a close on another thread never
+   frees a tree under a running call; once the count has reached 0 the handle is dead for every
+   later call (ProfJobAddRef gives 0, the others their invalid-job result). */
+
 typedef INT_PTR HPROFJOB;  /* 0 = invalid job */
 typedef INT_PTR HPROFLIST; /* 0 = root list of the job passed with it */
 
-/* Called once per item by ProfEnumW/A; return 0 to stop. `list` is 0 for a value item. */
+/* Called once per item by ProfEnumW/A; return 0 to stop. `list` is 0 for a value item. The
+   callback may change the walked list (delete any item, empty or delete the list, append):
+   items deleted before their turn are skipped, appended items are not visited. */
 typedef int(WINAPI* ProfEnumCallbackW)(HPROFJOB job, LPCWSTR name, LPCWSTR value, HPROFLIST list, INT_PTR user);
 typedef int(WINAPI* ProfEnumCallbackA)(HPROFJOB job, LPCSTR name, LPCSTR value, HPROFLIST list, INT_PTR user);
 

@@ -28,8 +28,9 @@ int LocaleCompareN(const wchar_t* a, const wchar_t* b, int count, bool ignoreCas
   a = Text(a);
   b = Text(b);
   if (count < 0) count = 0;
-  const int la = static_cast<int>(wcslen(a)), lb = static_cast<int>(wcslen(b));
-  const int na = la < count ? la : count, nb = lb < count ? lb : count;
+  // At most `count` units of either text are read: neither needs a terminator within them.
+  const int na = static_cast<int>(wcsnlen(a, static_cast<size_t>(count)));
+  const int nb = static_cast<int>(wcsnlen(b, static_cast<size_t>(count)));
   const int m = na < nb ? na : nb;
   if (m > 0) {
     int r = CompareStringW(LOCALE_USER_DEFAULT, ignoreCase ? NORM_IGNORECASE : 0, a, m, b, m);

@@ -2,6 +2,7 @@
 
 #include <cstddef>
 #include <cwchar>
+#include <new>
 
 #include "diagnostics/debug_line.h"
 
@@ -17,6 +18,19 @@ ptrdiff_t ReadableLength(const wchar_t* text, size_t limit) {
   if (!ovut::DebuggerAttached() && IsBadStringPtrW(text, limit)) return -1;
   return static_cast<ptrdiff_t>(wcsnlen(text, limit));
 }
+
+// Holds one step of the channel's nesting depth for a scope, so that a throw while emitting or
+// re-attaching cannot leave the channel believing it is still inside a line.
+class DepthStep {
+ public:
+  explicit DepthStep(int& depth) noexcept : depth_(depth) { ++depth_; }
+  ~DepthStep() { --depth_; }
+  DepthStep(const DepthStep&) = delete;
+  DepthStep& operator=(const DepthStep&) = delete;
+
+ private:
+  int& depth_;
+};
 
 }  // namespace
 
@@ -41,13 +55,20 @@ clsDebugChannel::~clsDebugChannel() {
   areas_.Close();
 }
 
-bool clsDebugChannel::IsActive() {
+bool clsDebugChannel::IsActive() noexcept {
   AutoLock hold(lock_);
   return ActiveLocked();
 }
 
-bool clsDebugChannel::ActiveLocked() {
-  if (depth_ == 0) CheckViewerLocked();
+bool clsDebugChannel::ActiveLocked() noexcept {
+  if (depth_ == 0) {
+    // Re-attaching builds the announcement; running out of memory for it must not make the
+    // activity test fail: the state left behind is retried on the next line.
+    try {
+      CheckViewerLocked();
+    } catch (...) {
+    }
+  }
   return link_.Active() || log_.Enabled() || observer_;
 }
 
@@ -57,21 +78,32 @@ void clsDebugChannel::CheckViewerLocked() {
   if (published == seen_ && (!attached || IsWindow(attached))) return;
   // A stale handle is acted upon once, not on every line.
   OutputDebugStringW(L"trying to reattach to ZOLVEN16");
-  ++depth_;
+  DepthStep step(depth_);
   DisconnectLocked();
   seen_ = published;
   if (published && IsWindow(published)) ConnectLocked(published);
-  --depth_;
 }
 
+// The announcements build their text on the heap; without memory for it the connection is
+// still made or ended, only unannounced.
 void clsDebugChannel::ConnectLocked(HWND window) {
   link_.Attach(window);
-  if (identity_.announces) AnnounceLocked(L'+');
+  if (identity_.announces) {
+    try {
+      AnnounceLocked(L'+');
+    } catch (...) {
+    }
+  }
   link_.Confirm();
 }
 
 void clsDebugChannel::DisconnectLocked() {
-  if (identity_.announces && link_.WindowAlive()) AnnounceLocked(L'-');
+  if (identity_.announces && link_.WindowAlive()) {
+    try {
+      AnnounceLocked(L'-');
+    } catch (...) {
+    }
+  }
   link_.Detach();
 }
 
@@ -148,7 +180,11 @@ void clsDebugChannel::SetObserver(void (*observer)(void*, const wchar_t*), void*
 
 // `text` is terminated; `length` may cut it.
 void clsDebugChannel::EmitLocked(const wchar_t* module, const wchar_t* text, size_t length) {
-  ++depth_;
+  DepthStep step(depth_);
+  if (failEmits_ > 0) {
+    --failEmits_;
+    throw std::bad_alloc();
+  }
   if (observer_) observer_(observerContext_, text);
   // Connecting at load happens under the loader lock; the good-bye should name the version.
   if (!moduleInfoKnown_ && !LoaderLockHeld()) ModuleInfoLocked();
@@ -173,7 +209,11 @@ void clsDebugChannel::EmitLocked(const wchar_t* module, const wchar_t* text, siz
   // A line that the log file's own code reports while it writes goes to the viewer only.
   if (depth_ == 1) log_.Append(line, n);
   link_.Send(line, n);
-  --depth_;
+}
+
+void clsDebugChannel::FailNextEmitsForTesting(int count) {
+  AutoLock hold(lock_);
+  failEmits_ = count;
 }
 
 HWND clsDebugChannel::Viewer() {

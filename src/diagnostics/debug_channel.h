@@ -25,7 +25,7 @@ class clsDebugChannel {
 
   // The activity test: re-attaches when the published viewer changed or died, then tells
   // whether a viewer or a log file takes lines.
-  bool IsActive();
+  bool IsActive() noexcept;
   // One formatted line (null format: only the indentation changes).
   void Write(const wchar_t* module, int indentChange, const wchar_t* format, va_list args);
   // One line with the text as it is.
@@ -39,9 +39,11 @@ class clsDebugChannel {
   bool UsesPerfCounter() { return clock_.UsesPerfCounter(); }
   // Tests: while set, the channel is active and each message text also goes to the observer.
   void SetObserver(void (*observer)(void*, const wchar_t*), void* context);
+  // Tests: the next `count` lines throw std::bad_alloc from inside the emitting code.
+  void FailNextEmitsForTesting(int count);
 
  private:
-  bool ActiveLocked();
+  bool ActiveLocked() noexcept;
   void CheckViewerLocked();
   void ConnectLocked(HWND window);
   void DisconnectLocked();
@@ -61,9 +63,10 @@ class clsDebugChannel {
   bool moduleInfoKnown_ = false;
   HWND seen_ = nullptr;  // the published handle last acted upon
   LONG balance_ = 0;     // indentation steps taken through this library
-  int depth_ = 0;
+  int depth_ = 0;  // > 0 while the channel writes (nested lines skip re-attach and log)
+  int failEmits_ = 0;
   void (*observer_)(void*, const wchar_t*) = nullptr;
-  void* observerContext_ = nullptr;        // > 0 while the channel writes (nested lines skip re-attach and log)
+  void* observerContext_ = nullptr;
 };
 
 // The channel between Initialize and Shutdown, else null.

@@ -33,12 +33,12 @@ void Shutdown() {
   }
 }
 
-bool IsActive() {
+bool IsActive() noexcept {
   clsDebugChannel* channel = g_channel;
   return channel && channel->IsActive();
 }
 
-void WriteV(const wchar_t* module, int indentChange, const wchar_t* format, va_list args) {
+void WriteV(const wchar_t* module, int indentChange, const wchar_t* format, va_list args) noexcept {
   clsDebugChannel* channel = g_channel;
   if (!channel) return;
   try {
@@ -47,27 +47,27 @@ void WriteV(const wchar_t* module, int indentChange, const wchar_t* format, va_l
   }
 }
 
-void Write(const wchar_t* module, int indentChange, const wchar_t* format, ...) {
+void Write(const wchar_t* module, int indentChange, const wchar_t* format, ...) noexcept {
   va_list a;
   va_start(a, format);
   WriteV(module, indentChange, format, a);
   va_end(a);
 }
 
-void WarningV(const wchar_t* format, va_list args) {
+void WarningV(const wchar_t* format, va_list args) noexcept {
   clsDebugChannel* channel = g_channel;
   if (!channel || ovut::ShuttingDown()) return;
   WriteV(channel->Identity().libraryName, 0, format, args);
 }
 
-void Warning(const wchar_t* format, ...) {
+void Warning(const wchar_t* format, ...) noexcept {
   va_list a;
   va_start(a, format);
   WarningV(format, a);
   va_end(a);
 }
 
-void WarningText(const wchar_t* text) {
+void WarningText(const wchar_t* text) noexcept {
   clsDebugChannel* channel = g_channel;
   if (!channel || ovut::ShuttingDown() || !text) return;
   try {
@@ -76,7 +76,7 @@ void WarningText(const wchar_t* text) {
   }
 }
 
-void LibraryText(const wchar_t* text) {
+void LibraryText(const wchar_t* text) noexcept {
   clsDebugChannel* channel = g_channel;
   if (!channel || !text) return;
   try {
@@ -85,7 +85,7 @@ void LibraryText(const wchar_t* text) {
   }
 }
 
-void SetObserver(Observer observer, void* context) {
+void SetObserver(Observer observer, void* context) noexcept {
   if (clsDebugChannel* channel = g_channel) channel->SetObserver(observer, context);
 }
 

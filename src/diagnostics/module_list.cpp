@@ -1,26 +1,28 @@
 // The module images mapped into the process, found by walking the address space, so that
 // images mapped without the loader (or hidden from it) show up too.
 #include <windows.h>
+
 #include "diagnostics/debug_output.h"
 #include "environment/late_system_info.h"
-#include "foundation/string.h"
 
 namespace ovut::debug {
 namespace {
 
-String ImageName(void* base) {
-  wchar_t path[MAX_PATH] = L"";
+// The image's file name into `path` (MAX_PATH units); "?" when it has none.
+void ImageName(void* base, wchar_t* path) noexcept {
   DWORD n = GetModuleFileNameW(static_cast<HMODULE>(base), path, MAX_PATH);
   if (!n)
     if (auto mapped = env::p_GetMappedFileNameW.Get()) n = mapped(GetCurrentProcess(), base, path, MAX_PATH);
-  if (!n) return String(L"?");
+  if (!n) {
+    path[0] = L'?';
+    n = 1;
+  }
   path[n < MAX_PATH ? n : MAX_PATH - 1] = 0;
-  return String(path);
 }
 
 }  // namespace
 
-void ListModules() {
+void ListModules() noexcept {
   if (!IsActive()) return;
   LibraryText(L"Memory image addresses of modules:");
   SYSTEM_INFO si;
@@ -32,8 +34,10 @@ void ListModules() {
   auto flush = [&] {
     if (!imageBase) return;
     // Pointer-sized digits: 8 on 32-bit systems, as many as needed on 64-bit ones.
+    wchar_t path[MAX_PATH];
+    ImageName(imageBase, path);
     Write(nullptr, 0, L"0x%08Ix-0x%08Ix: %s", reinterpret_cast<ULONG_PTR>(imageBase),
-          reinterpret_cast<ULONG_PTR>(imageLast), ImageName(imageBase).c_str());
+          reinterpret_cast<ULONG_PTR>(imageLast), path);
     imageBase = nullptr;
   };
   MEMORY_BASIC_INFORMATION mbi;

@@ -22,7 +22,8 @@ String DescribeFrame(void* address) {
 
 }  // namespace
 
-void StackTrace(int skipFrames, int maxFrames) {
+// Out of memory while describing the frames ends the trace where it stands.
+void StackTrace(int skipFrames, int maxFrames) noexcept {
   if (!IsActive()) return;
   if (skipFrames < 0) skipFrames = 0;
   if (maxFrames <= 0 || maxFrames > 256) maxFrames = 256;
@@ -31,9 +32,12 @@ void StackTrace(int skipFrames, int maxFrames) {
   USHORT got = RtlCaptureStackBackTrace(static_cast<DWORD>(skipFrames) + 1, static_cast<DWORD>(maxFrames), frames,
                                         nullptr);
   RefreshSymbols();
-  for (USHORT i = 0; i < got; ++i) {
-    String frame = DescribeFrame(frames[i]);
-    LibraryText((String(L"\n") + frame).c_str());
+  try {
+    for (USHORT i = 0; i < got; ++i) {
+      String frame = DescribeFrame(frames[i]);
+      LibraryText((String(L"\n") + frame).c_str());
+    }
+  } catch (...) {
   }
   LibraryText(L"");
 }

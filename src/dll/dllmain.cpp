@@ -9,9 +9,11 @@ extern "C" BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID reserved
       ovut::ProcessAttach(instance);
       break;
     case DLL_PROCESS_DETACH:
-      // At process exit (reserved != NULL) other threads are gone; the channel still says good-bye.
-      (void)reserved;
-      ovut::ProcessDetach();
+      // reserved != NULL: the process is ending, not unloading this library.
+      if (reserved)
+        ovut::ProcessExit();
+      else
+        ovut::ProcessDetach();
       break;
   }
   return TRUE;

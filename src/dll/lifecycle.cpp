@@ -37,6 +37,15 @@ void ProcessAttach(HMODULE library) {
   debug::CheckProcessModuleRoundtrip();
 }
 
+// Process exit: other threads are gone and later-detached modules may still use heaps, jobs or
+// the streams hosts handed over, so only what must reach the outside is finished: the viewer's
+// good-bye and the channel's indentation step. (The log file is written and closed per line.)
+void ProcessExit() {
+  InterlockedExchange(&g_shuttingDown, 1);
+  debug::Shutdown();
+  InterlockedDecrement(&g_attachCount);
+}
+
 void ProcessDetach() {
   env::clsAttachDetachScope inLoader;  // late loading: nothing is loaded while detach runs
   InterlockedExchange(&g_shuttingDown, 1);

@@ -6,9 +6,14 @@
 #include <new>
 
 #include "diagnostics/debug_output.h"
+#include "exports/export_guard.h"
 #include "foundation/file.h"
+#include "foundation/memory_file.h"
+#include "foundation/scoped_handle.h"
 #include "ovut19/convert.h"
 #include "profile/codec/packed_text.h"
+
+using ovut::exports::Guarded;
 
 namespace {
 
@@ -23,13 +28,6 @@ int ToCallerBuffer(const String& text, LPWSTR buffer, int capacity) {
   return copy < n ? -44 : 0;
 }
 
-// A file object over a new in-memory stream; null when none can be had.
-clsAutoRelease<clsFile> NewMemoryFile() {
-  IStream* s = nullptr;
-  if (FAILED(CreateStreamOnHGlobal(nullptr, TRUE, &s)) || !s) return {};
-  return clsAutoRelease<clsFile>(new (std::nothrow) clsFileRWTempStream(s));
-}
-
 int StreamToCallerBuffer(IStream* stream, LPWSTR buffer, int capacity, BOOL compress) {
   clsAutoRelease<clsFile> file(new (std::nothrow) clsFileRO(stream));
   if (!file) return -2;
@@ -38,7 +36,7 @@ int StreamToCallerBuffer(IStream* stream, LPWSTR buffer, int capacity, BOOL comp
 
 // Decodes `text` into a new in-memory file object.
 clsAutoRelease<clsFile> DecodeToMemory(LPCWSTR text) {
-  clsAutoRelease<clsFile> file = NewMemoryFile();
+  clsAutoRelease<clsFile> file = ovut::NewMemoryFile();
   if (file) ovut::codec::TextToStream(*file.Get(), String(text), String());
   return file;
 }
@@ -48,21 +46,19 @@ clsAutoRelease<clsFile> DecodeToMemory(LPCWSTR text) {
 extern "C" {
 
 int WINAPI UtilConvertBLOBToString(const void* data, DWORD size, LPWSTR buffer, int capacity, BOOL compress) {
-  try {
+  return Guarded<int>(-2, [&] {
     if (size == 0) return ToCallerBuffer(String(), buffer, capacity);
     if (!data) return -2;
-    clsAutoRelease<clsFile> file = NewMemoryFile();
+    clsAutoRelease<clsFile> file = ovut::NewMemoryFile();
     if (!file) return -2;
     if (file->Write(data, size) != size) return -2;
     return ToCallerBuffer(ovut::codec::StreamToText(*file.Get(), compress != 0, String()), buffer, capacity);
-  } catch (...) {
-    return -2;
-  }
+  });
 }
 
 int WINAPI UtilConvertStringToBLOB(LPCWSTR text, void* buffer, DWORD capacity) {
   if (!text) return -2;
-  try {
+  return Guarded<int>(-2, [&] {
     clsAutoRelease<clsFile> file = DecodeToMemory(text);
     if (!file) return -2;
     uint64_t size = file->Size();
@@ -72,67 +68,61 @@ int WINAPI UtilConvertStringToBLOB(LPCWSTR text, void* buffer, DWORD capacity) {
     file->Seek(uint64_t(0));
     if (size && file->Read(buffer, static_cast<DWORD>(size)) != size) return -1;
     return static_cast<int>(size);
-  } catch (...) {
-    return -2;
-  }
+  });
 }
 
 int WINAPI UtilConvertStreamToString(IStream* stream, LPWSTR buffer, int capacity, BOOL compress) {
   if (!stream) return -2;
-  try {
-    return StreamToCallerBuffer(stream, buffer, capacity, compress);
-  } catch (...) {
-    return -2;
-  }
+  return Guarded<int>(-2, [&] { return StreamToCallerBuffer(stream, buffer, capacity, compress); });
 }
 
 int WINAPI UtilConvertStringToStream(LPCWSTR text, IStream* stream) {
   if (!stream) return -2;
-  try {
+  return Guarded<int>(-2, [&] {
     clsAutoRelease<clsFile> file(new (std::nothrow) clsFileRW(stream));
     if (!file) return -2;
     ovut::codec::TextToStream(*file.Get(), String(text ? text : L""), String());
     return 0;
-  } catch (...) {
-    return -2;
-  }
+  });
 }
 
 int WINAPI UtilConvertHGLOBALToString(HGLOBAL memory, LPWSTR buffer, int capacity, BOOL compress) {
   if (!memory) return -2;
-  try {
-    IStream* raw = nullptr;
-    if (FAILED(CreateStreamOnHGlobal(memory, FALSE, &raw)) || !raw) return -2;
-    clsAutoRelease<IStream> stream(raw);
+  return Guarded<int>(-2, [&] {
+    clsAutoRelease<IStream> stream;
+    if (FAILED(CreateStreamOnHGlobal(memory, FALSE, stream.Put())) || !stream) return -2;
     // The stream's size is the block's allocated size.
     return StreamToCallerBuffer(stream.Get(), buffer, capacity, compress);
-  } catch (...) {
-    return -2;
-  }
+  });
 }
 
+// The block is the caller's only once everything worked; every earlier way out frees it.
 int WINAPI UtilConvertStringToHGLOBAL(LPCWSTR text, HGLOBAL* memory) {
   if (!memory) return -2;
-  try {
-    IStream* raw = nullptr;
-    if (FAILED(CreateStreamOnHGlobal(nullptr, FALSE, &raw)) || !raw) return -2;
-    clsAutoRelease<IStream> stream(raw);
+  return Guarded<int>(-2, [&] {
+    ovut::UniqueGlobal block(GlobalAlloc(GMEM_MOVEABLE, 0));
+    if (!block) return -2;
+    clsAutoRelease<IStream> stream;
+    if (FAILED(CreateStreamOnHGlobal(block.get(), FALSE, stream.Put())) || !stream) return -2;
     {
       clsAutoRelease<clsFile> file(new (std::nothrow) clsFileRW(stream.Get()));
       if (!file) return -2;
       ovut::codec::TextToStream(*file.Get(), String(text ? text : L""), String());
     }
-    HGLOBAL block = nullptr;
-    if (FAILED(GetHGlobalFromStream(stream.Get(), &block)) || !block) {
+    HGLOBAL written = nullptr;
+    if (FAILED(GetHGlobalFromStream(stream.Get(), &written)) || !written) {
       ovut::debug::Warning(L"GetHGlobalFromStream() failed");
       return 0;
     }
+    stream.Reset();
+    if (written != block.get()) {  // growing gave the block a new handle; the old one is gone
+      block.release();
+      block.reset(written);
+    }
     if (*memory) GlobalFree(*memory);
-    *memory = block;
+    *memory = block.release();
     return 0;
-  } catch (...) {
-    return -2;
-  }
+  });
 }
 
 }  // extern "C"

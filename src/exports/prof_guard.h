@@ -1,26 +1,13 @@
 // Shared by the profile entry points: nothing thrown inside may cross the export, and ANSI
 // texts are converted with the default String code page for the span of the call.
 #pragma once
+#include "exports/export_guard.h"
 #include "foundation/string.h"
 
 namespace ovut::profile {
 
-template <typename R, typename F>
-R Guarded(R fallback, F&& body) noexcept {
-  try {
-    return body();
-  } catch (...) {
-    return fallback;
-  }
-}
-
-template <typename F>
-void Guarded(F&& body) noexcept {
-  try {
-    body();
-  } catch (...) {
-  }
-}
+// The export boundary under its profile-family name (exports/export_guard.h).
+using ovut::exports::Guarded;
 
 // An ANSI argument as UTF-16; NULL stays NULL when `keepNull`, else becomes the empty text.
 class clsAnsiArg {

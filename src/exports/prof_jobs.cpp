@@ -25,18 +25,16 @@ HPROFJOB WINAPI ProfJobOpenExclusiveA(LPCSTR fileName) {
   return Guarded<HPROFJOB>(0, [&] { return OpenJob(clsAnsiArg(fileName).Wide(), true); });
 }
 
-int WINAPI ProfJobAddRef(HPROFJOB job) {
-  clsProfJob* j = FindJob(job);
-  return j ? static_cast<int>(AddRefJob(j)) : 0;
-}
+// Both may run on any thread; a handle whose count reached 0 stays dead.
+int WINAPI ProfJobAddRef(HPROFJOB job) { return static_cast<int>(AddRefJob(job)); }
 
-void WINAPI ProfJobClose(HPROFJOB job) {
-  if (clsProfJob* j = FindJob(job)) ReleaseJob(j);
-}
+void WINAPI ProfJobClose(HPROFJOB job) { CloseJob(job); }
 
 int WINAPI ProfGetError(HPROFJOB job) {
-  clsProfJob* j = FindJob(job);
-  return j ? j->lastError : -5;
+  return Guarded<int>(-5, [&] {
+    JobRef j = FindJob(job);
+    return j ? j->lastError : -5;
+  });
 }
 
 int WINAPI ProfGetVersion(int selector) {

@@ -10,25 +10,31 @@ extern "C" {
 
 // The empty text has no first unit of T or Y: false.
 void WINAPI ProfLPSTRtoBOOLW(LPCWSTR text, BOOL* out, BOOL def) {
-  if (out) *out = text ? (ParseBool(text) ? 1 : 0) : def;
+  Guarded([&] {
+    if (out) *out = text ? (ParseBool(text) ? 1 : 0) : def;
+  });
 }
 void WINAPI ProfLPSTRtoBOOLA(LPCSTR text, BOOL* out, BOOL def) {
   Guarded([&] { ProfLPSTRtoBOOLW(clsAnsiArg(text, true).Wide(), out, def); });
 }
 
 void WINAPI ProfLPSTRtoINTW(LPCWSTR text, int* out, int def) {
-  if (!out) return;
-  int32_t v;
-  *out = text && ParseDecimal(text, v) ? v : def;
+  Guarded([&] {
+    if (!out) return;
+    int32_t v;
+    *out = text && ParseDecimal(text, v) ? v : def;
+  });
 }
 void WINAPI ProfLPSTRtoINTA(LPCSTR text, int* out, int def) {
   Guarded([&] { ProfLPSTRtoINTW(clsAnsiArg(text, true).Wide(), out, def); });
 }
 
 void WINAPI ProfLPSTRtoINT64W(LPCWSTR text, LONGLONG* out, LONGLONG def) {
-  if (!out) return;
-  uint64_t v;
-  *out = text && ParseUnsigned64(text, v) ? static_cast<LONGLONG>(v) : def;
+  Guarded([&] {
+    if (!out) return;
+    uint64_t v;
+    *out = text && ParseUnsigned64(text, v) ? static_cast<LONGLONG>(v) : def;
+  });
 }
 void WINAPI ProfLPSTRtoINT64A(LPCSTR text, LONGLONG* out, LONGLONG def) {
   Guarded([&] { ProfLPSTRtoINT64W(clsAnsiArg(text, true).Wide(), out, def); });
@@ -36,23 +42,27 @@ void WINAPI ProfLPSTRtoINT64A(LPCSTR text, LONGLONG* out, LONGLONG def) {
 
 // Fewer than 4 values gives the whole default, so no half-read rectangle is left behind.
 void WINAPI ProfLPSTRtoRECTW(LPCWSTR text, RECT* out, const RECT* def) {
-  if (!out) return;
-  RECT r{};
-  int32_t* fields[4] = {reinterpret_cast<int32_t*>(&r.left), reinterpret_cast<int32_t*>(&r.top),
-                        reinterpret_cast<int32_t*>(&r.right), reinterpret_cast<int32_t*>(&r.bottom)};
-  if (text && ScanTuple(text, fields, 4) == 4)
-    *out = r;
-  else if (def && def != out)
-    *out = *def;
+  Guarded([&] {
+    if (!out) return;
+    RECT r{};
+    int32_t* fields[4] = {reinterpret_cast<int32_t*>(&r.left), reinterpret_cast<int32_t*>(&r.top),
+                          reinterpret_cast<int32_t*>(&r.right), reinterpret_cast<int32_t*>(&r.bottom)};
+    if (text && ScanTuple(text, fields, 4) == 4)
+      *out = r;
+    else if (def && def != out)
+      *out = *def;
+  });
 }
 void WINAPI ProfLPSTRtoRECTA(LPCSTR text, RECT* out, const RECT* def) {
   Guarded([&] { ProfLPSTRtoRECTW(clsAnsiArg(text, true).Wide(), out, def); });
 }
 
 void WINAPI ProfLPSTRtoCOLORREFW(LPCWSTR text, COLORREF* out, COLORREF def) {
-  if (!out) return;
-  COLORREF c;
-  *out = text && ParseColorref(text, c) ? c : def;
+  Guarded([&] {
+    if (!out) return;
+    COLORREF c;
+    *out = text && ParseColorref(text, c) ? c : def;
+  });
 }
 void WINAPI ProfLPSTRtoCOLORREFA(LPCSTR text, COLORREF* out, COLORREF def) {
   Guarded([&] { ProfLPSTRtoCOLORREFW(clsAnsiArg(text, true).Wide(), out, def); });

@@ -10,26 +10,26 @@ using namespace ovut::profile;
 extern "C" {
 
 int WINAPI ProfSaveW(HPROFJOB job, LPCWSTR fileName, int flags) {
-  clsProfJob* j = FindJob(job);
+  JobRef j = FindJob(job);
   if (!j) return 0;
   return Guarded<int>(-3, [&] { return ovut::persist::SaveToFile(*j, fileName, flags); });
 }
 
 // A NULL ANSI name is the empty name: the open fails and the result is -3.
 int WINAPI ProfSaveA(HPROFJOB job, LPCSTR fileName, int flags) {
-  clsProfJob* j = FindJob(job);
+  JobRef j = FindJob(job);
   if (!j) return 0;
   return Guarded<int>(-3, [&] { return ovut::persist::SaveToFile(*j, clsAnsiArg(fileName).Wide(), flags); });
 }
 
 int WINAPI ProfSaveToStream(HPROFJOB job, IStream* stream, int flags) {
-  clsProfJob* j = FindJob(job);
+  JobRef j = FindJob(job);
   if (!j) return 0;
   return Guarded<int>(-4, [&] { return ovut::persist::SaveToStream(*j, stream, flags); });
 }
 
 int WINAPI ProfSaveToClipboard(HPROFJOB job, HWND window, int flags) {
-  clsProfJob* j = FindJob(job);
+  JobRef j = FindJob(job);
   if (!j) return 0;
   return Guarded<int>(-3, [&] { return ovut::persist::SaveToClipboard(*j, window, flags); });
 }

@@ -2,6 +2,7 @@
 #include "exports/prof_guard.h"
 #include "ovut19/prof.h"
 #include "profile/job_table.h"
+#include "profile/tree_enum.h"
 #include "profile/tree_path.h"
 #include "profile/tree_walk.h"
 
@@ -28,11 +29,13 @@ extern "C" {
 
 // A NULL name gives the start list itself.
 HPROFLIST WINAPI ProfGetListW(HPROFJOB job, HPROFLIST list, LPCWSTR name) {
-  clsProfJob* j = FindJob(job);
-  if (!j) return 0;
-  if (!name) return clsProfJob::HandleOf(j->ListOf(list));
-  PathText path = PathOf(name);
-  return clsProfJob::HandleOf(FindListPath(StartList(*j, list, path), path));
+  return Guarded<HPROFLIST>(0, [&]() -> HPROFLIST {
+    JobRef j = FindJob(job);
+    if (!j) return 0;
+    if (!name) return clsProfJob::HandleOf(j->ListOf(list));
+    PathText path = PathOf(name);
+    return clsProfJob::HandleOf(FindListPath(StartList(*j, list, path), path));
+  });
 }
 
 HPROFLIST WINAPI ProfGetListA(HPROFJOB job, HPROFLIST list, LPCSTR name) {
@@ -40,10 +43,12 @@ HPROFLIST WINAPI ProfGetListA(HPROFJOB job, HPROFLIST list, LPCSTR name) {
 }
 
 HPROFLIST WINAPI ProfCreateListW(HPROFJOB job, HPROFLIST list, LPCWSTR name) {
-  clsProfJob* j = FindJob(job);
-  if (!j) return 0;
-  PathText path = PathOf(name);
-  return clsProfJob::HandleOf(CreateListPath(StartList(*j, list, path), path));
+  return Guarded<HPROFLIST>(0, [&]() -> HPROFLIST {
+    JobRef j = FindJob(job);
+    if (!j) return 0;
+    PathText path = PathOf(name);
+    return clsProfJob::HandleOf(CreateListPath(StartList(*j, list, path), path));
+  });
 }
 
 HPROFLIST WINAPI ProfCreateListA(HPROFJOB job, HPROFLIST list, LPCSTR name) {
@@ -51,10 +56,12 @@ HPROFLIST WINAPI ProfCreateListA(HPROFJOB job, HPROFLIST list, LPCSTR name) {
 }
 
 HPROFLIST WINAPI ProfAppendListW(HPROFJOB job, HPROFLIST list, LPCWSTR name) {
-  clsProfJob* j = FindJob(job);
-  if (!j) return 0;
-  PathText path = PathOf(name);
-  return clsProfJob::HandleOf(AppendListPath(StartList(*j, list, path), path));
+  return Guarded<HPROFLIST>(0, [&]() -> HPROFLIST {
+    JobRef j = FindJob(job);
+    if (!j) return 0;
+    PathText path = PathOf(name);
+    return clsProfJob::HandleOf(AppendListPath(StartList(*j, list, path), path));
+  });
 }
 
 HPROFLIST WINAPI ProfAppendListA(HPROFJOB job, HPROFLIST list, LPCSTR name) {
@@ -62,12 +69,16 @@ HPROFLIST WINAPI ProfAppendListA(HPROFJOB job, HPROFLIST list, LPCSTR name) {
 }
 
 void WINAPI ProfEmptyList(HPROFJOB job, HPROFLIST list) {
-  if (clsProfJob* j = FindJob(job)) j->ListOf(list)->Clear();
+  Guarded([&] {
+    if (JobRef j = FindJob(job)) j->ListOf(list)->Clear();
+  });
 }
 
 // No leading-"/" rule for deletes: "/a" begins with an empty segment.
 void WINAPI ProfDeleteItemW(HPROFJOB job, HPROFLIST list, LPCWSTR name) {
-  if (clsProfJob* j = FindJob(job)) DeleteByPath(j->ListOf(list), PathOf(name), false);
+  Guarded([&] {
+    if (JobRef j = FindJob(job)) DeleteByPath(j->ListOf(list), PathOf(name), false);
+  });
 }
 
 void WINAPI ProfDeleteItemA(HPROFJOB job, HPROFLIST list, LPCSTR name) {
@@ -75,12 +86,14 @@ void WINAPI ProfDeleteItemA(HPROFJOB job, HPROFLIST list, LPCSTR name) {
 }
 
 void WINAPI ProfDeleteListW(HPROFJOB job, HPROFLIST list, LPCWSTR name) {
-  clsProfJob* j = FindJob(job);
-  if (!j) return;
-  if (!name)
-    DeleteListByHandle(*j, reinterpret_cast<clsItemList*>(list));
-  else
-    DeleteByPath(j->ListOf(list), PathOf(name), true);
+  Guarded([&] {
+    JobRef j = FindJob(job);
+    if (!j) return;
+    if (!name)
+      DeleteListByHandle(*j, reinterpret_cast<clsItemList*>(list));
+    else
+      DeleteByPath(j->ListOf(list), PathOf(name), true);
+  });
 }
 
 void WINAPI ProfDeleteListA(HPROFJOB job, HPROFLIST list, LPCSTR name) {
@@ -88,22 +101,21 @@ void WINAPI ProfDeleteListA(HPROFJOB job, HPROFLIST list, LPCSTR name) {
 }
 
 int WINAPI ProfCopyList(HPROFJOB destJob, HPROFLIST destList, HPROFJOB srcJob, HPROFLIST srcList) {
-  clsProfJob* src = FindJob(srcJob);
-  clsProfJob* dest = FindJob(destJob);
-  if (!src || !dest) return -5;
-  return CopyList(dest->ListOf(destList), src->ListOf(srcList));
+  return Guarded<int>(-8, [&] {
+    JobRef src = FindJob(srcJob);
+    JobRef dest = FindJob(destJob);
+    if (!src || !dest) return -5;
+    return CopyList(dest->ListOf(destList), src->ListOf(srcList));
+  });
 }
 
+// The callback may change the list (or close the job: the job is held until the walk ends).
 int WINAPI ProfEnumW(HPROFJOB job, HPROFLIST list, ProfEnumCallbackW callback, INT_PTR user) {
-  clsProfJob* j = FindJob(job);
-  if (!j || !callback) return 0;
-  for (clsItem* it = j->ListOf(list)->First(); it;) {
-    clsItem* next = it->Next();  // the callback may delete the item it is given
-    HPROFLIST sub = it->IsList() ? clsProfJob::HandleOf(it->SubList()) : 0;
-    if (callback(job, it->Name(), it->Value(), sub, user) == 0) return 0;
-    it = next;
-  }
-  return 1;
+  return Guarded<int>(0, [&] {
+    JobRef j = FindJob(job);
+    if (!j || !callback) return 0;
+    return EnumerateList(job, j->ListOf(list), callback, user);
+  });
 }
 
 int WINAPI ProfEnumA(HPROFJOB job, HPROFLIST list, ProfEnumCallbackA callback, INT_PTR user) {
@@ -113,10 +125,12 @@ int WINAPI ProfEnumA(HPROFJOB job, HPROFLIST list, ProfEnumCallbackA callback, I
 }
 
 int WINAPI ProfDebugList(HPROFJOB job, HPROFLIST list) {
-  clsProfJob* j = FindJob(job);
-  if (!j) return -5;
-  DebugList(j->ListOf(list));
-  return 0;
+  return Guarded<int>(0, [&] {
+    JobRef j = FindJob(job);
+    if (!j) return -5;
+    DebugList(j->ListOf(list));
+    return 0;
+  });
 }
 
 }  // extern "C"

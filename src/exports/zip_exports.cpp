@@ -3,6 +3,7 @@
 #include <set>
 
 #include "diagnostics/debug_output.h"
+#include "exports/export_guard.h"
 #include "foundation/critical_section.h"
 #include "ovut19/zip.h"
 #include "zip/zip_file.h"
@@ -19,7 +20,7 @@ HUTILZIP Register(clsZIPFile* zip) {
 }
 
 // The archive behind a handle, or null (with a message) for an unknown one.
-clsZIPFile* Lookup(HUTILZIP handle, bool remove) {
+clsZIPFile* Lookup(HUTILZIP handle, bool remove) noexcept {
   auto* zip = reinterpret_cast<clsZIPFile*>(handle);
   ovut::AutoLock lock(g_lock);
   auto it = g_open.find(zip);
@@ -43,6 +44,7 @@ HUTILZIP WINAPI UtilZIPCreate(LPCWSTR fileName, LPCWSTR comment) {
     clsZIPFile* zip = clsZIPFile::Create(fileName, Text(comment));
     return zip ? Register(zip) : nullptr;
   } catch (...) {
+    ovut::exports::ReportCaught(__func__, nullptr);
     return nullptr;
   }
 }
@@ -55,6 +57,7 @@ int WINAPI UtilZIPAppend(HUTILZIP handle, LPCWSTR filePath, LPCWSTR comment, LPC
   try {
     return zip->AppendFile(filePath, Text(nameInArchive), Text(comment));
   } catch (...) {
+    ovut::exports::ReportCaught(__func__, nullptr);
     return clsZIPFile::kCompressFailed;
   }
 }
@@ -79,6 +82,7 @@ int WINAPI UtilZIPClose(HUTILZIP handle) {
   try {
     rc = zip->Close();
   } catch (...) {
+    ovut::exports::ReportCaught(__func__, nullptr);
     rc = clsZIPFile::kWriteFailed;
   }
   delete zip;

@@ -2,25 +2,11 @@
 #include <algorithm>
 
 #include "foundation/file.h"
+#include "foundation/scoped_calls.h"
 
 namespace {
 
 constexpr uint64_t kMaxChunk = 0x100000;
-
-class GlobalLockGuard {
- public:
-  explicit GlobalLockGuard(HGLOBAL mem) : mem_(mem), data_(mem ? GlobalLock(mem) : nullptr) {}
-  ~GlobalLockGuard() {
-    if (data_) GlobalUnlock(mem_);
-  }
-  GlobalLockGuard(const GlobalLockGuard&) = delete;
-  GlobalLockGuard& operator=(const GlobalLockGuard&) = delete;
-  void* data() const { return data_; }
-
- private:
-  HGLOBAL mem_;
-  void* data_;
-};
 
 }  // namespace
 
@@ -41,14 +27,14 @@ bool clsFile::CopyFrom(clsFile& source) {
     chunk /= 2;
   }
   if (remaining && !memory) return false;
-  GlobalLockGuard lock(memory.get());
-  if (remaining && !lock.data()) return false;
+  ovut::GlobalLockView lock(memory.get());
+  if (remaining && !lock.Data()) return false;
 
   SetSize(remaining);
   for (uint64_t copied = 0; copied < remaining;) {
     const DWORD want = static_cast<DWORD>(std::min<uint64_t>(chunk, remaining - copied));
-    if (source.Read(lock.data(), want) != want) return false;
-    if (Write(lock.data(), want) != want) return false;
+    if (source.Read(lock.Data(), want) != want) return false;
+    if (Write(lock.Data(), want) != want) return false;
     copied += want;
   }
   SetEOF();

@@ -16,7 +16,14 @@ namespace {
 const wchar_t kEmptyText[1] = {0};
 wchar_t g_sentinel = 0;
 
+// The largest capacity a buffer may have: lengths stay within int, and the block's byte size
+// (8 + capacity * 2) cannot wrap a 32-bit size_t. Larger requests are refused as out of memory.
+constexpr uint32_t kMaxCapacity = 0x7FFFFFF8u;
+
 inline size_t BlockBytes(uint32_t capacity) {
+  static_assert(offsetof(StringBuffer, chars) + size_t(kMaxCapacity) * sizeof(wchar_t) > size_t(kMaxCapacity),
+                "the largest block size must not wrap");
+  if (capacity > kMaxCapacity) throw std::bad_alloc();
   return offsetof(StringBuffer, chars) + static_cast<size_t>(capacity) * sizeof(wchar_t);
 }
 
@@ -460,8 +467,9 @@ void String::Clear() {
 
 wchar_t* String::GetBuffer(uint32_t n) {
   MakePrivate(true);
-  if (!buffer_ || buffer_->capacity < CapacityFor(n)) {
-    uint32_t capacity = CapacityFor(n);
+  const uint32_t capacity = CapacityFor(n);
+  if (capacity <= n) throw std::bad_alloc();  // n + 8 wrapped
+  if (!buffer_ || buffer_->capacity < capacity) {
     if (buffer_) {
       auto* b = static_cast<StringBuffer*>(std::realloc(buffer_, BlockBytes(capacity)));
       if (!b) throw std::bad_alloc();

@@ -224,18 +224,18 @@ int clsHeapNode::FreeDebug(void* data) {
 
 int clsHeapNode::FreePlain(void* data) {
   auto* block = reinterpret_cast<uint32_t*>(static_cast<char*>(data) - kPlainOverhead);
-  if (LinesActiveCached()) {
-    // The size is asked only to fill the block; a pointer the heap does not know (another
-    // heap's object) is refused before it reaches HeapFree.
-    const SIZE_T blockSize = HeapSize(heap_, callFlags_, block);
-    if (blockSize == kNoBlock || blockSize < kPlainOverhead) {
+  // Asked whether the lines are on or not: a pointer this heap does not know (another heap's
+  // object) is refused before it reaches HeapFree.
+  const SIZE_T blockSize = HeapSize(heap_, callFlags_, block);
+  if (blockSize == kNoBlock || blockSize < kPlainOverhead) {
+    if (LinesActive()) {
       GroupBegin(L"Error: clsHeapNode['%s'/'%s']::FreeObjectND(%#p)", ModuleName(), Name(), data);
       Line(L"bad object size %d", blockSize == kNoBlock ? -1 : Clamp(blockSize));
       GroupEnd(nullptr);
-      return -6;
     }
-    memset(block, kFreedFill, blockSize);
+    return -6;
   }
+  if (LinesActiveCached()) memset(block, kFreedFill, blockSize);
   *block = kFreedMagic;
   if (!HeapFree(heap_, callFlags_, block)) {
     *block = kPlainMagic;
@@ -299,8 +299,8 @@ int clsHeapNode::Validate(const void* data) {
     if (magic == kObjectMagic) block = static_cast<const char*>(data) - kDebugHeader;
     else if (magic == kPlainMagic) block = static_cast<const char*>(data) - kPlainOverhead;
   }
-  // A null pointer checks the whole heap.
-  bool corrupt = !HeapValidate(heap_, callFlags_, block);
+  // A null pointer gets no system check, only the fence check below.
+  bool corrupt = block && !HeapValidate(heap_, callFlags_, block);
   if (corrupt && LinesActive()) {
     Line(L" Error: Heap corrupted");
     ReportObjects();

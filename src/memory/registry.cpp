@@ -233,12 +233,13 @@ int Bytes(void* heap, bool objects) {
   }
   clsCallTrace trace(h->Module()->Traced());
   trace.Begin(objects ? L"UtilHeapSizeObjects(%#p) ['%s','%s']" : L"UtilHeapSize(%#p) ['%s','%s']", heap, h);
-  if (g_registry->heapWalk) return trace.End(h->SumBusyBlocks());
   if (objects) {
+    if (g_registry->heapWalk) return trace.End(h->SumBusyBlocks());
     if (LinesActive()) Line(L"Error: UtilHeapSizeObjects(...) does only run under NT");
     return trace.End(kUnavailable);
   }
-  if (h->IsDebug()) return trace.End(h->Stats().liveBytes);
+  // UtilHeapSize counts debug heaps only (flag 0x40 makes a heap non-debug).
+  if (h->IsDebug()) return trace.End(g_registry->heapWalk ? h->SumBusyBlocks() : h->Stats().liveBytes);
   if (LinesActive()) {
     Line(L"UtilHeapSize will only work for DEBUG heaps, or in NT >= 3.51");
     Line(L"0x%08x", h->Flags());

@@ -98,6 +98,7 @@ void clsItemList::Unlink(clsItem* item) noexcept {
   item->next_ = item->prev_ = nullptr;
   item->parent_ = nullptr;
   --count_;
+  ++removals_;
 }
 
 void clsItemList::Remove(clsItem* item) noexcept {
@@ -107,6 +108,7 @@ void clsItemList::Remove(clsItem* item) noexcept {
 
 void clsItemList::Clear() noexcept {
   index_.Drop();
+  ++removals_;
   // The items of nested lists are moved onto the work chain, so any depth takes no recursion.
   clsItem* work = head_;
   clsItem* workTail = tail_;

@@ -35,6 +35,9 @@ class clsItemList {
   bool IsEmpty() const noexcept { return count_ == 0; }
   // The list item carrying this list; nullptr for a root list or a list not yet attached.
   clsItem* Owner() const noexcept { return owner_; }
+  // Counts every removal of items from this list (Unlink, Remove, Clear): a walk that lets
+  // others change the list learns from it that its next item may be gone.
+  uint32_t Removals() const noexcept { return removals_; }
   // True when this list is `other` or lies somewhere below it.
   bool IsWithin(const clsItemList* other) const noexcept;
 
@@ -69,5 +72,6 @@ class clsItemList {
   clsItem* tail_ = nullptr;
   uint32_t count_ = 0;
   clsItem* owner_ = nullptr;
+  uint32_t removals_ = 0;
   ovut::profile::NameIndex index_;
 };

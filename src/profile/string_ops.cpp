@@ -37,7 +37,7 @@ int GetString(ProfHandle jobHandle, ProfHandle list, const wchar_t* name, wchar_
               const wchar_t* defaultText) noexcept {
   if (buffer && buffer != defaultText && size > 0)
     CopyCut(buffer, size, defaultText ? defaultText : L"", defaultText ? std::wcslen(defaultText) : 0);
-  clsProfJob* job = FindJob(jobHandle);
+  JobRef job = FindJob(jobHandle);
   if (!job) return 0;
   PathText path = PathText::Of(name ? name : L"");
   clsItem* item = FindValueItem(StartList(*job, list, path), path);
@@ -48,7 +48,7 @@ int GetString(ProfHandle jobHandle, ProfHandle list, const wchar_t* name, wchar_
 }
 
 int GetStringLength(ProfHandle jobHandle, ProfHandle list, const wchar_t* name) noexcept {
-  clsProfJob* job = FindJob(jobHandle);
+  JobRef job = FindJob(jobHandle);
   if (!job) return 0;
   PathText path = PathText::Of(name ? name : L"");
   clsItem* item = FindValueItem(StartList(*job, list, path), path);
@@ -56,7 +56,7 @@ int GetStringLength(ProfHandle jobHandle, ProfHandle list, const wchar_t* name) 
 }
 
 void WriteString(ProfHandle jobHandle, ProfHandle list, const wchar_t* name, const wchar_t* value, bool append) noexcept {
-  clsProfJob* job = FindJob(jobHandle);
+  JobRef job = FindJob(jobHandle);
   if (!job) return;
   if (!value) value = L"";
   PathText path = PathText::Of(name ? name : L"");

@@ -1,5 +1,6 @@
 // Locale comparisons and case mapping.
 #include <gtest/gtest.h>
+#include <windows.h>
 
 #include "cstring/text.h"
 
@@ -20,6 +21,32 @@ TEST(CStringLocale, CountedComparison) {
     EXPECT_EQ(cs::LocaleCompareN(c.a, c.b, c.count, false), c.sensitive) << c.a << "/" << c.b << "/" << c.count;
     EXPECT_EQ(cs::LocaleCompareN(c.a, c.b, c.count, true), c.insensitive) << c.a << "/" << c.b << "/" << c.count;
   }
+}
+
+// Texts without a terminator within the count, ending right before a no-access page: only
+// `count` units of each may be read.
+TEST(CStringLocale, CountedComparisonReadsNoFurtherThanTheCount) {
+  SYSTEM_INFO si;
+  GetSystemInfo(&si);
+  auto* base = static_cast<BYTE*>(VirtualAlloc(nullptr, 2 * si.dwPageSize, MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE));
+  ASSERT_NE(base, nullptr);
+  DWORD old = 0;
+  ASSERT_TRUE(VirtualProtect(base + si.dwPageSize, si.dwPageSize, PAGE_NOACCESS, &old));
+  auto* edge = reinterpret_cast<wchar_t*>(base + si.dwPageSize) - 3;  // "abc" and then the guard
+  edge[0] = L'a';
+  edge[1] = L'b';
+  edge[2] = L'c';
+  struct Case {
+    const wchar_t* other;
+    int count, expected;
+  } cases[] = {{L"abc", 3, 0}, {L"abd", 3, -1}, {L"ab", 3, 1}, {L"abz", 2, 0}, {L"b", 1, -1}, {L"ABC", 3, -1}};
+  for (const auto& c : cases) {
+    EXPECT_EQ(cs::LocaleCompareN(edge, c.other, c.count, false), c.expected) << c.other << "/" << c.count;
+    EXPECT_EQ(cs::LocaleCompareN(c.other, edge, c.count, false), -c.expected) << c.other << "/" << c.count;
+  }
+  EXPECT_EQ(cs::LocaleCompareN(edge, edge, 3, true), 0);
+  EXPECT_EQ(cs::LocaleCompareN(edge + 2, L"C", 1, true), 0);
+  VirtualFree(base, 0, MEM_RELEASE);
 }
 
 TEST(CStringLocale, WholeComparisonAndCaseMapping) {

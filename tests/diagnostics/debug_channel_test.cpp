@@ -5,6 +5,7 @@
 #include <climits>
 #include <cstdio>
 #include <cwchar>
+#include <new>
 #include <regex>
 #include <string>
 #include <vector>
@@ -12,6 +13,7 @@
 #include "diagnostics/channel_areas.h"
 #include "diagnostics/debug_channel.h"
 #include "diagnostics/debug_output.h"
+#include "support/test_support.h"
 #include "test_viewer.h"
 
 using testsupport::TestViewer;
@@ -283,4 +285,32 @@ TEST_F(DebugChannel, ListsModuleImagesAndTheStack) {
   int own = 0;
   for (const auto& f : v.Mailslot()) own += f.find("test_diagnostics.exe+0x") != std::string::npos;
   EXPECT_GE(own, 2);
+}
+
+// Running out of memory while a line is emitted loses that line only: the next one reaches
+// the log file again (the channel's nesting depth is not left raised).
+TEST_F(DebugChannel, LogFileIsWrittenAgainAfterAFailedLine) {
+  testsupport::TempDir dir;
+  ovut::debug::LogSettings settings;
+  settings.fileName = dir.File(L"oom.log").c_str();
+  ovut::debug::clsDebugChannel channel(GetModuleHandleW(nullptr), settings);
+  auto write = [&](const wchar_t* text, ...) {
+    va_list a;
+    va_start(a, text);
+    try {
+      channel.Write(L"X", 0, text, a);
+    } catch (const std::bad_alloc&) {
+    }
+    va_end(a);
+  };
+  write(L"before");
+  channel.FailNextEmitsForTesting(1);
+  write(L"lost");
+  write(L"after");
+  EXPECT_TRUE(channel.IsActive());
+  std::string bytes = testsupport::ReadFileBytes(dir.File(L"oom.log"));
+  std::wstring log(reinterpret_cast<const wchar_t*>(bytes.data()), bytes.size() / sizeof(wchar_t));
+  EXPECT_NE(log.find(L"before"), std::wstring::npos) << Narrow(log);
+  EXPECT_EQ(log.find(L"lost"), std::wstring::npos) << Narrow(log);
+  EXPECT_NE(log.find(L"after"), std::wstring::npos) << Narrow(log);
 }

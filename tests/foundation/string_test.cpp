@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <new>
+
 #include <cwchar>
 #include <string>
 
@@ -64,6 +66,16 @@ TEST(StringCapacity, FollowsTheEightUnitRule) {
   s.Delete(0, 60);  // never shrinks
   EXPECT_EQ(s.Capacity(), 72u);
   EXPECT_STREQ(s.c_str(), L"xxxx");
+}
+
+// Capacities whose byte size would wrap a 32-bit size (or whose n + 8 wraps) are refused before
+// anything is allocated or written, and the String keeps its text.
+TEST(StringCapacity, RefusesSizesBeyondTheLimit) {
+  for (uint32_t n : {0x7FFFFFF8u, 0x80000000u, 0xFFFFFFF0u, 0xFFFFFFFFu}) {
+    String s(L"keep");
+    EXPECT_THROW(s.GetBuffer(n), std::bad_alloc) << std::hex << n;
+    EXPECT_STREQ(s.c_str(), L"keep");
+  }
 }
 
 TEST(StringConstruction, WideRangesAndEdgeCases) {

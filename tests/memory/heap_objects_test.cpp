@@ -5,6 +5,7 @@
 #include <cstring>
 #include <string>
 
+#include "diagnostics/debug_output.h"
 #include "memory/line_capture.h"
 #include "memory/object_layout.h"
 #include "memory/registry.h"
@@ -52,7 +53,7 @@ TEST(HeapRegistry, ModulesAreCountedByName) {
   void* heap = mem::CreateHeap(a, L"h", 0, OVUT_STACK_START());
   ASSERT_NE(heap, nullptr);
   EXPECT_EQ(mem::JobClose(a), 0);  // first close keeps the module and its heap
-  EXPECT_EQ(mem::HeapBytes(heap), 0);
+  EXPECT_EQ(mem::HeapObjectBytes(heap), 0);
   LineCapture quiet;
   EXPECT_EQ(mem::JobClose(a), mem::kObjectsLeft);  // the last one deletes it with the heap left
   EXPECT_EQ(mem::DeleteHeap(heap), mem::kInvalidHandle);
@@ -293,7 +294,7 @@ TEST(HeapObjects, SizesValidationAndShrinking) {
   void* b = f.Alloc(50, mem::kDebug);  // a debug object in a plain heap
   EXPECT_EQ(mem::MagicBefore(b), mem::kObjectMagic);
   const int expected = static_cast<int>(100 + mem::kPlainOverhead + 50 + mem::kDebugOverhead);
-  EXPECT_EQ(mem::HeapBytes(f.heap()), expected);
+  EXPECT_EQ(mem::HeapBytes(f.heap()), mem::kUnavailable);  // counts debug heaps only
   EXPECT_EQ(mem::HeapObjectBytes(f.heap()), expected);
   EXPECT_EQ(mem::ValidateHeap(f.heap(), a), 0);
   EXPECT_EQ(mem::ValidateHeap(f.heap(), b), 0);
@@ -301,7 +302,64 @@ TEST(HeapObjects, SizesValidationAndShrinking) {
   EXPECT_EQ(mem::ShrinkHeap(f.heap()), 0);
   EXPECT_EQ(mem::ObjectFree(f.heap(), a), 0);
   EXPECT_EQ(mem::ObjectFree(f.heap(), b), 0);
-  EXPECT_EQ(mem::HeapBytes(f.heap()), 0);
+  EXPECT_EQ(mem::HeapObjectBytes(f.heap()), 0);
+}
+
+// The heap size counts debug heaps only: a plain heap, and a heap that flag 0x40 keeps plain in
+// a module whose heaps are debug heaps, give -7.
+TEST(HeapObjects, HeapSizeOfDebugHeapsOnly) {
+  const struct {
+    uint32_t heapFlags;
+    int moduleFlags;
+    bool debug;
+  } cases[] = {{0, 0, false},
+               {mem::kDebug, 0, true},
+               {0, mem::kModuleDebugHeaps, true},
+               {mem::kNeverDebug, mem::kModuleDebugHeaps, false},
+               {mem::kNeverDebug | mem::kDebug, mem::kModuleDebugHeaps, false}};
+  for (const auto& c : cases) {
+    HeapFixture f(c.heapFlags, L"SizeMod", c.moduleFlags);
+    void* p = f.Alloc(10);
+    const int used = static_cast<int>(10 + (c.debug ? mem::kDebugOverhead : mem::kPlainOverhead));
+    EXPECT_EQ(mem::HeapBytes(f.heap()), c.debug ? used : mem::kUnavailable) << std::hex << c.heapFlags;
+    EXPECT_EQ(mem::HeapObjectBytes(f.heap()), used) << std::hex << c.heapFlags;
+    EXPECT_EQ(mem::ObjectFree(f.heap(), p), 0);
+  }
+}
+
+// A null pointer gets no system check of the heap, only the fence check of debug objects: a
+// damaged block header elsewhere is found through that block's pointer, not through null.
+TEST(HeapObjects, ValidateWithoutPointerSkipsTheSystemCheck) {
+  HeapFixture f(0);
+  auto* p = static_cast<unsigned char*>(f.Alloc(16));
+  // The heap's own header lies right before the block, which starts at the plain magic.
+  auto* header = reinterpret_cast<uint32_t*>(p - mem::kPlainOverhead) - 1;
+  const uint32_t saved = *header;
+  *header ^= 0x5A5A5A5A;
+  const int whole = mem::ValidateHeap(f.heap(), nullptr);
+  const int one = mem::ValidateHeap(f.heap(), p);
+  *header = saved;
+  EXPECT_EQ(whole, 0);
+  EXPECT_EQ(one, mem::kCorrupt);
+  EXPECT_EQ(mem::ValidateHeap(f.heap(), p), 0);
+  EXPECT_EQ(mem::ObjectFree(f.heap(), p), 0);
+}
+
+// Freeing another heap's plain object through this heap is refused also while no debug line
+// is written (the ownership check must not depend on the channel).
+TEST(HeapObjects, ForeignPlainObjectRefusedWithTheChannelOff) {
+  ASSERT_FALSE(ovut::debug::IsActive()) << "the test needs the debug channel off";
+  HeapFixture mine(0), theirs(0, L"OtherMod");
+  void* p = theirs.Alloc(24);
+  std::memset(p, 0x11, 24);
+  EXPECT_EQ(mem::ObjectFree(mine.heap(), p), mem::kBadObject);
+  EXPECT_EQ(mem::MagicBefore(p), mem::kPlainMagic);
+  EXPECT_EQ(static_cast<unsigned char*>(p)[23], 0x11);
+  EXPECT_EQ(theirs.Stats().liveObjects, 1);
+  EXPECT_EQ(mine.Stats().liveObjects, 0);
+  EXPECT_EQ(mem::ValidateHeap(theirs.heap(), p), 0);
+  EXPECT_EQ(mem::ValidateHeap(mine.heap(), nullptr), 0);
+  EXPECT_EQ(mem::ObjectFree(theirs.heap(), p), 0);
 }
 
 TEST(HeapObjects, SizeOfAnEmptyDebugObjectWarns) {

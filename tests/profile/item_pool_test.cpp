@@ -53,9 +53,11 @@ TEST(ItemPool, ThreadsBuildingAndDestroyingJobsLoseNoRecords) {
           swprintf(name, 32, L"l%d/item%d", i % 7, i);
           ovut::profile::WriteString(job, 0, name, L"a value longer than thirty-one units", i % 2 == 0);
         }
-        clsProfJob* j = ovut::profile::FindJob(job);
-        ovut::profile::DeleteByPath(j->ListOf(0), ovut::profile::PathText::Of(L"l3"), true);
-        ovut::profile::ReleaseJob(j);
+        {
+          ovut::profile::JobRef j = ovut::profile::FindJob(job);
+          ovut::profile::DeleteByPath(j->ListOf(0), ovut::profile::PathText::Of(L"l3"), true);
+        }
+        ovut::profile::CloseJob(job);
       }
       (void)t;
     });

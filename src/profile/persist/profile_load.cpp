@@ -3,11 +3,15 @@
 #include <objbase.h>
 
 #include <algorithm>
+#include <climits>
 #include <cstring>
 #include <new>
 
 #include "diagnostics/debug_output.h"
 #include "foundation/file.h"
+#include "foundation/file_lock_hold.h"
+#include "foundation/memory_file.h"
+#include "foundation/scoped_calls.h"
 #include "profile/codec/stream_deflate.h"
 #include "profile/job_table.h"
 #include "profile/persist/line_source.h"
@@ -20,14 +24,6 @@ namespace {
 constexpr DWORD kLockTimeoutMs = 10000;
 
 bool IsRootSlash(const clsItemList& l) { return l.NameLength() == 1 && l.Name()[0] == L'/'; }
-
-struct LockGuard {
-  clsFile& file;
-  scFileLock* token;
-  ~LockGuard() {
-    if (token) file.Unlock(token);
-  }
-};
 
 bool Load(clsProfJob& job, clsFile& file, bool insideContainer);
 
@@ -51,9 +47,8 @@ bool LoadContainer(clsProfJob& job, clsFile& file) {
   job.loadedPacked = true;
   clsAutoRelease<clsFile> plain(new clsFileRWTemp(L"PRF", L"prf"));
   if (!plain->IsOpen()) {
-    IStream* s = nullptr;
-    if (FAILED(CreateStreamOnHGlobal(nullptr, TRUE, &s)) || !s) return false;
-    plain.Reset(new clsFileRWTempStream(s));
+    plain = ovut::NewMemoryFile();
+    if (!plain) return false;
   }
   file.Seek(uint64_t(4));
   const uint64_t limit = std::min<uint64_t>(codec::MaxInflatedBytes(), kMaxProfileBytes);
@@ -71,8 +66,8 @@ bool LoadContainer(clsProfJob& job, clsFile& file) {
 }
 
 bool Load(clsProfJob& job, clsFile& file, bool insideContainer) {
-  LockGuard lock{file, file.Lock(0, 1, kLockTimeoutMs)};
-  if (!lock.token) return false;
+  ovut::FileLockHold lock(file, file.Lock(0, 1, kLockTimeoutMs));
+  if (!lock) return false;
   bool wide = true, namedRoot = false;
   int mode = kModeIni;
   if (job.streamOptions != 0) {
@@ -148,7 +143,8 @@ ProfHandle OpenStreamJob(IStream* stream, const wchar_t* name, int level) noexce
   if (!job) return 0;
   try {
     job->keepOpen = true;
-    job->streamOptions = level;
+    // The reader starts one level above; INT_MIN would wrap to the deepest level.
+    job->streamOptions = level == INT_MIN ? INT_MIN + 1 : level;
     const wchar_t* n = name ? name : L"/";
     uint32_t len = static_cast<uint32_t>(wcslen(n));
     clsItemList::ListNameOfSegment(n, len);
@@ -160,7 +156,7 @@ ProfHandle OpenStreamJob(IStream* stream, const wchar_t* name, int level) noexce
       job->openFile.Reset();
       return job->Handle();
     }
-    LoadProfile(*job, *job->openFile.Get());  // only a format error is recorded
+    LoadProfile(*job, *job->openFile.Get());  // records a format or read error
   } catch (...) {
   }
   return job->Handle();
@@ -177,17 +173,17 @@ ProfHandle OpenClipboardJob(HWND window) noexcept {
     }
     temp->Seek(uint64_t(0));
     int rc = -1;
-    if (OpenClipboard(window)) {
+    ovut::ClipboardSession clipboard(window);
+    if (clipboard.IsOpen()) {
       HANDLE data = ClipboardHasProfile() ? GetClipboardData(ProfileClipboardFormat()) : nullptr;
       if (data) {
         SIZE_T size = GlobalSize(data);
-        if (void* p = GlobalLock(data)) {
-          if (size) temp->Write(p, static_cast<DWORD>(size));
-          GlobalUnlock(data);
+        ovut::GlobalLockView view(data);
+        if (view.Data()) {
+          if (size) temp->Write(view.Data(), static_cast<DWORD>(size));
           rc = 0;
         }
       }
-      CloseClipboard();
     }
     job->lastError = rc;
     if (rc == 0 && temp->Size() > 0) LoadProfile(*job, *temp.Get());

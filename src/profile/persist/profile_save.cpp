@@ -7,6 +7,10 @@
 
 #include "diagnostics/debug_output.h"
 #include "foundation/file.h"
+#include "foundation/file_lock_hold.h"
+#include "foundation/memory_file.h"
+#include "foundation/scoped_calls.h"
+#include "foundation/scoped_handle.h"
 #include "profile/codec/stream_deflate.h"
 #include "profile/persist/profile_load.h"
 #include "profile/persist/tree_writer.h"
@@ -20,12 +24,6 @@ constexpr DWORD kRetryMs = 10000;
 // the holder at once, and a real wait, so a long hold does not burn a processor.
 constexpr DWORD kRetryPauseMs = 10;
 const char kContainerMagic[4] = {'Z', 'L', 'e', 'Z'};
-
-clsAutoRelease<clsFile> NewMemoryFile() {
-  IStream* s = nullptr;
-  if (FAILED(CreateStreamOnHGlobal(nullptr, TRUE, &s)) || !s) return {};
-  return clsAutoRelease<clsFile>(new (std::nothrow) clsFileRWTempStream(s));
-}
 
 // The plain text of the profile, from offset 0 of `target`.
 int WritePlain(clsProfJob& job, clsFile& target, int form) {
@@ -69,7 +67,7 @@ bool WantsPacked(const clsProfJob& job, int flags) noexcept {
 int WriteProfile(clsProfJob& job, clsFile& target, int flags) {
   const int form = FormOfFlags(flags);
   if (!WantsPacked(job, flags)) return WritePlain(job, target, form);
-  clsAutoRelease<clsFile> mem = NewMemoryFile();
+  clsAutoRelease<clsFile> mem = ovut::NewMemoryFile();
   if (!mem) return -4;
   int rc = WritePlain(job, *mem.Get(), form);
   target.Seek(uint64_t(0));
@@ -96,10 +94,10 @@ int SaveToFile(clsProfJob& job, const wchar_t* name, int flags) noexcept {
       if (!f->IsOpen()) return -3;
       target = f;
     }
-    clsAutoRelease<clsFile> mem = NewMemoryFile();
+    clsAutoRelease<clsFile> mem = ovut::NewMemoryFile();
     if (!mem) return -3;
     if (WritePlain(job, *mem.Get(), FormOfFlags(flags)) != 0) return -3;
-    scFileLock* lock = target->Lock(0, 1, kRetryMs);
+    ovut::FileLockHold lock(*target.Get(), target->Lock(0, 1, kRetryMs));
     if (!lock) return -3;
     bool ok;
     target->Seek(uint64_t(0));
@@ -111,7 +109,6 @@ int SaveToFile(clsProfJob& job, const wchar_t* name, int flags) noexcept {
       target->Seek(mem->Size());
       ok = target->SetEOF() && ok;
     }
-    target->Unlock(lock);
     return ok ? 0 : -3;
   } catch (...) {
     return -3;
@@ -141,26 +138,25 @@ int SaveToClipboard(clsProfJob& job, HWND window, int flags) noexcept {
     temp->Seek(uint64_t(0));
     const uint64_t size = temp->Size();
     if (size == clsFile::kUnknown || size > 0x7FFFFFFE) return -3;
-    if (!OpenClipboard(window)) return -3;
-    HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT | GMEM_DDESHARE, SIZE_T(size) + 1);
-    if (!block) {
-      CloseClipboard();
-      return -8;
+    ovut::ClipboardSession clipboard(window);
+    if (!clipboard.IsOpen()) return -3;
+    // The blocks are ours until the clipboard takes them.
+    ovut::UniqueGlobal block(GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT | GMEM_DDESHARE, SIZE_T(size) + 1));
+    if (!block) return -8;
+    {
+      ovut::GlobalLockView view(block.get());
+      if (view.Data() && size) temp->Read(view.Data(), static_cast<DWORD>(size));
     }
-    if (void* p = GlobalLock(block)) {
-      if (size) temp->Read(p, static_cast<DWORD>(size));
-      GlobalUnlock(block);
-    }
-    if (!SetClipboardData(ProfileClipboardFormat(), block)) GlobalFree(block);
+    if (SetClipboardData(ProfileClipboardFormat(), block.get())) block.release();
     static const wchar_t kNotice[] = L"PROF data available";
-    if (HGLOBAL text = GlobalAlloc(GMEM_MOVEABLE | GMEM_DDESHARE, sizeof kNotice)) {
-      if (void* p = GlobalLock(text)) {
-        memcpy(p, kNotice, sizeof kNotice);
-        GlobalUnlock(text);
+    ovut::UniqueGlobal text(GlobalAlloc(GMEM_MOVEABLE | GMEM_DDESHARE, sizeof kNotice));
+    if (text) {
+      {
+        ovut::GlobalLockView view(text.get());
+        if (view.Data()) memcpy(view.Data(), kNotice, sizeof kNotice);
       }
-      if (!SetClipboardData(CF_UNICODETEXT, text)) GlobalFree(text);
+      if (SetClipboardData(CF_UNICODETEXT, text.get())) text.release();
     }
-    CloseClipboard();
     return 0;
   } catch (...) {
     return -3;
