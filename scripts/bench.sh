@@ -3,7 +3,7 @@
 set -euo pipefail
 source "$(dirname "$0")/env.sh"
 bash "$root/scripts/setup.sh"
-configure_and_build x86_64-w64-mingw32 "$build64" OFF >/dev/null
+configure_and_build x86_64-w64-mingw32 "$build64" "" >/dev/null
 wine_up
 trap wine_down EXIT
 cd "$build64/bin"

@@ -4,8 +4,8 @@
 set -euo pipefail
 source "$(dirname "$0")/env.sh"
 bash "$root/scripts/setup.sh"
-configure_and_build i686-w64-mingw32 "$build32" OFF >/dev/null
-configure_and_build x86_64-w64-mingw32 "$build64" OFF >/dev/null
+configure_and_build i686-w64-mingw32 "$build32" "" >/dev/null
+configure_and_build x86_64-w64-mingw32 "$build64" "" >/dev/null
 wine_up
 trap wine_down EXIT
 # The channel reads its log file name from the registry when the DLL loads: name one for the demo.

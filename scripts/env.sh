@@ -9,22 +9,38 @@ export WINEPREFIX="${WINEPREFIX:-$broot/wineprefix}"
 export WINEDEBUG=-all
 export WINEDLLOVERRIDES="mscoree,mshtml="
 
-configure_and_build() {  # $1 = triple, $2 = build dir, $3 = tests ON/OFF
-  if [ ! -f "$2/CMakeCache.txt" ]; then
+# The ctest emulator of each target: 64-bit Wine, or 32-bit Wine under qemu (scripts/wine32.sh).
+emulator_for() { case $1 in i686-*) echo "$root/scripts/wine32.sh";; *) echo wine;; esac; }
+
+# Configures when the folder is new or was configured otherwise (a demo's folder without tests,
+# another emulator), then builds.
+configure_and_build() {  # $1 = triple, $2 = build dir, $3 = tests ON/OFF ("" keeps the folder's choice, OFF when new)
+  local cache="$2/CMakeCache.txt" emu tests=$3
+  emu=$(emulator_for "$1")
+  cached() { sed -n "s/^$1:[A-Z]*=//p" "$cache" 2>/dev/null; }
+  if [ ! -f "$cache" ] || { [ -n "$tests" ] && [ "$(cached OVUT_BUILD_TESTS)" != "$tests" ]; } ||
+     [ "$(cached CMAKE_CROSSCOMPILING_EMULATOR)" != "$emu" ]; then
+    [ -f "$cache" ] && [ -z "$tests" ] && tests=$(cached OVUT_BUILD_TESTS)
     cmake -S "$root" -B "$2" -DCMAKE_TOOLCHAIN_FILE="$root/cmake/toolchain-$1.cmake" \
-      -DOVUT_BUILD_TESTS="$3" -DCMAKE_CROSSCOMPILING_EMULATOR=wine >/dev/null
+      -DOVUT_BUILD_TESTS="${tests:-OFF}" -DCMAKE_CROSSCOMPILING_EMULATOR="$emu" >/dev/null
   fi
   cmake --build "$2" -j"$(nproc)"
 }
 
-# A private Wine prefix with the headless graphics driver, and one wineserver for the whole run.
+# A private Wine prefix ($WINEPREFIX) with the headless graphics driver, and one wineserver for the
+# whole run. $1: the 64-bit Wine loader that makes the prefix and starts its services (default: the
+# system's; the 32-bit run passes the one beside 32-bit Wine, so that the prefix gets its 32-bit half).
 wine_up() {
+  local wine=${1:-wine}
   if [ ! -f "$WINEPREFIX/.ovut-ready" ]; then
     mkdir -p "$WINEPREFIX"
-    wineboot -i >/dev/null 2>&1 || true
-    wine reg add 'HKCU\Software\Wine\Drivers' /v Graphics /d null /f >/dev/null 2>&1
+    "$wine" wineboot -i >/dev/null 2>&1 || true
+    "$wine" reg add 'HKCU\Software\Wine\Drivers' /v Graphics /d null /f >/dev/null 2>&1
     # A crashing test must end at once with its exit code, not wait in the crash debugger.
-    wine reg delete 'HKLM\Software\Microsoft\Windows NT\CurrentVersion\AeDebug' /v Debugger /f >/dev/null 2>&1 || true
+    local view
+    for view in '' 'Wow6432Node\'; do
+      "$wine" reg delete 'HKLM\Software\'"$view"'Microsoft\Windows NT\CurrentVersion\AeDebug' /v Debugger /f >/dev/null 2>&1 || true
+    done
     wineserver -w
     touch "$WINEPREFIX/.ovut-ready"
   fi
@@ -32,6 +48,15 @@ wine_up() {
   sleep 0.3
   # The first program of a session starts Wine's background services, which inherit its output;
   # start them here with output to /dev/null, or a test runner reading that output waits for them.
-  wine cmd /c exit 0 >/dev/null 2>&1 </dev/null || true
+  "$wine" cmd /c exit 0 >/dev/null 2>&1 </dev/null || true
 }
 wine_down() { wineserver -k >/dev/null 2>&1 || true; }
+
+# Removes the library's settings (both registry views of the machine key, and the user's) from the
+# prefix, so that tests never see values a demo or a developer left there.
+clear_settings() {  # $1 = the Wine loader, as for wine_up
+  local key
+  for key in 'HKLM\Software\Orvask' 'HKLM\Software\Wow6432Node\Orvask' 'HKCU\Software\Orvask'; do
+    "${1:-wine}" reg delete "$key" /f >/dev/null 2>&1 || true
+  done
+}

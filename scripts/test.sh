@@ -1,13 +1,54 @@
 #!/usr/bin/env bash
-# Sets up the machine, builds both DLLs (checking both export tables), and runs every test
-# of the 64-bit build under Wine.
+# Sets up the machine, builds both DLLs with their tests (checking both export tables), and runs
+# every test on the 64-bit build under Wine, then on the 32-bit build (the product) under 32-bit
+# Wine emulated by qemu-i386. Arguments go to both ctest runs. Fails when a run fails or runs no test.
+# OVUT_SKIP32=1 skips all 32-bit work (set-up, build, run) while iterating.
 set -euo pipefail
 source "$(dirname "$0")/env.sh"
+skip32=${OVUT_SKIP32:-0}
+
+start=$SECONDS phase_start=$SECONDS
+timings=()
+phase_done() { timings+=("$1 $((SECONDS - phase_start)) s"); phase_start=$SECONDS; }
+report() { ((${#timings[@]})) && echo "test.sh: ${timings[*]/%/;} total $((SECONDS - start)) s"; }
+
 bash "$root/scripts/setup.sh"
-# OVUT_SKIP32=1 skips the 32-bit build while iterating; CI always builds it.
-[ "${OVUT_SKIP32:-0}" = 1 ] || configure_and_build i686-w64-mingw32 "$build32" OFF
+if [ "$skip32" != 1 ]; then
+  w32root=$(bash "$root/scripts/setup32.sh") ||
+    { echo "test.sh: 32-bit Wine is not available; OVUT_SKIP32=1 runs the 64-bit tests only" >&2; exit 1; }
+fi
+phase_done setup
 configure_and_build x86_64-w64-mingw32 "$build64" ON
-wine_up
-trap wine_down EXIT
-cd "$build64"
-ctest --output-on-failure -j2 "$@"
+phase_done build64
+if [ "$skip32" != 1 ]; then
+  configure_and_build i686-w64-mingw32 "$build32" ON
+  phase_done build32
+fi
+
+# Each run gets a prefix of its own, apart from the one the demo and the benchmarks use, and
+# cleared of the library's settings.
+run_tests() {  # $1 = build dir, $2 = prefix, $3 = 64-bit Wine loader; then ctest's arguments
+  local dir=$1 loader=$3 rc=0
+  export WINEPREFIX=$2
+  shift 3
+  wine_up "$loader"
+  clear_settings "$loader"
+  (cd "$dir" && ctest --output-on-failure --no-tests=error -j2 "$@") || rc=$?
+  wine_down
+  return $rc
+}
+trap 'wine_down; report' EXIT
+failed=()
+echo "== 64-bit tests"
+run_tests "$build64" "$broot/wineprefix-test64" wine "$@" || failed+=(64-bit)
+phase_done test64
+if [ "$skip32" != 1 ]; then
+  echo "== 32-bit tests (32-bit Wine under qemu-i386)"
+  export QEMU_LD_PREFIX="$w32root" WINEDLLPATH="$w32root/usr/lib/i386-linux-gnu/wine"
+  run_tests "$build32" "$broot/wineprefix-test32" "$w32root/usr/lib/wine/wine64" "$@" || failed+=(32-bit)
+  phase_done test32
+fi
+if ((${#failed[@]})); then
+  echo "test.sh: the ${failed[*]} tests failed" >&2
+  exit 1
+fi

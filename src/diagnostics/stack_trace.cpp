@@ -26,14 +26,24 @@ String DescribeFrame(void* address) {
 void StackTrace(int skipFrames, int maxFrames) noexcept {
   if (!IsActive()) return;
   if (skipFrames < 0) skipFrames = 0;
+  if (skipFrames > 256) skipFrames = 256;
   if (maxFrames <= 0 || maxFrames > 256) maxFrames = 256;
-  void* frames[256 + 1];
-  // +1: this function's own frame.
-  USHORT got = RtlCaptureStackBackTrace(static_cast<DWORD>(skipFrames) + 1, static_cast<DWORD>(maxFrames), frames,
-                                        nullptr);
+  // Captured without a skip count: the capture starts in this function on Windows, but one frame
+  // further out in 32-bit Wine (its capture does not count its own frame). The trace starts where
+  // this function returns to, found among the first frames, then skips the caller's count.
+  void* frames[2 * 256 + 2];
+  const USHORT got = RtlCaptureStackBackTrace(0, static_cast<DWORD>(skipFrames + maxFrames + 2), frames, nullptr);
+  void* const returnAddress = __builtin_return_address(0);
+  int first = 1;  // this function's frame, then its caller's
+  for (int i = 0; i < 3 && i < got; ++i)
+    if (frames[i] == returnAddress) {
+      first = i;
+      break;
+    }
+  first += skipFrames;
   RefreshSymbols();
   try {
-    for (USHORT i = 0; i < got; ++i) {
+    for (int i = first; i < got && i < first + maxFrames; ++i) {
       String frame = DescribeFrame(frames[i]);
       LibraryText((String(L"\n") + frame).c_str());
     }

@@ -10,6 +10,7 @@
 #include <windows.h>
 #include <cstdarg>
 #include <cstdint>
+#include <type_traits>
 
 struct StringBuffer {
   uint32_t capacity;     // units, terminator included
@@ -83,6 +84,19 @@ class String {
   void ReleaseBuffer();                             // recount length up to the first 0
   // Out-of-range writes land in a process-wide sentinel and are reported later.
   wchar_t& operator[](uint32_t index);
+  // Every other integer type, an exact match: on 32-bit an int index would otherwise be ambiguous
+  // with the built-in [] through the conversion to const wchar_t*. Negative or wide indexes that do
+  // not fit are out of range.
+  template <typename I, typename = std::enable_if_t<std::is_integral_v<I>>>
+  wchar_t& operator[](I index) {
+    if constexpr (std::is_signed_v<I>) {
+      if (index < 0) return (*this)[UINT32_MAX];
+    }
+    if constexpr (sizeof(I) > sizeof(uint32_t)) {
+      if (static_cast<uint64_t>(index) > UINT32_MAX) return (*this)[UINT32_MAX];
+    }
+    return (*this)[static_cast<uint32_t>(index)];
+  }
 
   // Text production
   String& Format(const wchar_t* format, ...);

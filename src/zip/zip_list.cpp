@@ -3,6 +3,10 @@
 // The walk keeps its pending directories on a heap stack, not the call stack, so a deep tree
 // cannot overflow it. Order: the files of a directory, then each sub-directory as a directory
 // entry followed by everything below it, in the order of the directory search.
+//
+// Directories that are reparse points (junctions, symbolic links, mount points) are neither
+// entered nor listed: a link to an ancestor would repeat the tree without end, and two such links
+// double it at every level. A file reparse point is archived as the file it leads to.
 #include <utility>
 #include <vector>
 
@@ -59,6 +63,10 @@ void clsZIPFile::AppendList(const String& directory, const String& pattern, bool
       if (dirs) {
         do {
           if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) || IsDotOrDotDot(found.cFileName)) continue;
+          if (found.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) {
+            ovut::debug::Warning(L"WRN: ZIP: link '%s' not followed", JoinPath(current, found.cFileName).c_str());
+            continue;
+          }
           children.push_back({JoinPath(relative, found.cFileName), found});
         } while (FindNextFileW(dirs.get(), &found));
       }

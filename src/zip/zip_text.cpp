@@ -12,7 +12,25 @@ String clsZIPEntryNamer::Name(const String& path, const String& name) {
   clsRegExMatchList m;
   if (drive_.Exec(result, &m) || server_.Exec(result, &m)) result = clsRegEx::Match(m, 2);
   result.ReplaceChar(L'\\', L'/');
-  return result;
+  // "." and ".." segments go: an entry named "../x" would unpack outside the target folder.
+  String kept;
+  bool any = false;
+  const uint32_t n = result.Length();
+  for (uint32_t start = 0; start <= n;) {
+    int slash = result.FindChar(L'/', start);
+    const uint32_t end = slash < 0 ? n : static_cast<uint32_t>(slash);
+    const uint32_t len = end - start;
+    const wchar_t* seg = result.c_str() + start;
+    const bool dots = (len == 1 && seg[0] == L'.') || (len == 2 && seg[0] == L'.' && seg[1] == L'.');
+    if (!dots) {
+      if (any) kept.Append(L'/');
+      kept.Append(seg, len);
+      any = true;
+    }
+    if (slash < 0) break;
+    start = end + 1;
+  }
+  return kept;
 }
 
 bool ToCP437(const String& text, std::string& bytes) {

@@ -2,6 +2,7 @@
 // registry values are read when the library loads, and a running viewer is found at load.
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <regex>
 #include <string>
 #include <vector>
@@ -176,6 +177,17 @@ TEST_F(DebugProcess, ExportsWriteNamedIndentedAndListingLines) {
   EXPECT_TRUE(std::regex_search(dll, std::regex(R"(  0x[0-9a-f]{8,}-0x[0-9a-f]{8,}: .*\\OVUT19\.DLL\r$)", std::regex::icase)))
       << dll;
   EXPECT_NE(find("debug_line_writer.exe+0x"), "");
+  // The trace starts at the return address in the function that asked for it (on 32-bit a frame
+  // without a saved frame pointer, on 64-bit a tail call in the export, lost that frame).
+  std::vector<std::string> trace = v.PiecesFrom("trace from 0x");
+  ASSERT_FALSE(trace.empty());
+  const unsigned long long caller = std::strtoull(trace[0].c_str() + trace[0].find("trace from 0x") + 13, nullptr, 16);
+  std::string first;
+  for (size_t i = 1; i < trace.size() && first.empty(); ++i)
+    if (trace[i].find("+0x") != std::string::npos) first = trace[i];
+  ASSERT_NE(first.find("debug_line_writer.exe+0x"), std::string::npos) << first;
+  const unsigned long long at = std::strtoull(first.c_str() + first.find("0x"), nullptr, 16);
+  EXPECT_TRUE(at > caller && at - caller < 64) << first << " caller 0x" << std::hex << caller;
 }
 
 TEST_F(DebugProcess, LogFileThatCannotBeOpenedIsSkipped) {

@@ -4,7 +4,7 @@
 //   ext:<module>:<change>:<text> UtilDebugExt(module, change, "%s", text)
 //   pas:<text>                  PasDebug(text)
 //   modules                     UtilListModules()
-//   stack                       UtilStackTrace(0, 0)
+//   stack                       "trace from 0x<address of the calling function>", UtilStackTrace(0, 0)
 //   bad                         null and unreadable pointers, huge widths, then "bad-done"
 #include <windows.h>
 
@@ -40,6 +40,13 @@ void Bad() {
   UtilDebug(L"bad-done");
 }
 
+// Names its own address, then asks for a stack trace that must start in it.
+__attribute__((noipa)) void TraceFromHere() {
+  UtilDebug(L"trace from 0x%p", reinterpret_cast<void*>(&TraceFromHere));
+  UtilStackTrace(0, 0);
+  __asm__ volatile("");  // keeps this frame: no tail call
+}
+
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
@@ -58,7 +65,7 @@ int wmain(int argc, wchar_t** argv) {
     } else if (arg == L"modules") {
       UtilListModules();
     } else if (arg == L"stack") {
-      UtilStackTrace(0, 0);
+      TraceFromHere();
     } else if (arg == L"bad") {
       Bad();
     } else {

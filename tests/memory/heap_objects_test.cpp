@@ -395,7 +395,7 @@ TEST(HeapObjects, ExceptionHeapsRaiseAfterTheLockIsReleased) {
   } arg = {f.heap(), -1};
   HANDLE t = CreateThread(
       nullptr, 0,
-      [](void* p) -> DWORD {
+      [](void* p) WINAPI -> DWORD {
         auto* a = static_cast<Arg*>(p);
         void* o = mem::ObjectAlloc(a->heap, 8, 0, 0, OVUT_STACK_START());
         a->result = mem::ObjectFree(a->heap, o);
