@@ -4,6 +4,7 @@
 
 #include <new>
 
+#include "environment/late_kernel32.h"
 #include "foundation/string.h"
 
 namespace ovut::debug::cv {
@@ -11,22 +12,15 @@ namespace {
 
 constexpr GUID kProvider = {0x72b08847, 0xf340, 0x48e9, {0x9c, 0x21, 0x46, 0x9d, 0xee, 0x82, 0x54, 0x00}};
 
-using EventRegisterFn = ULONG(WINAPI*)(LPCGUID, PENABLECALLBACK, PVOID, PREGHANDLE);
-using EventUnregisterFn = ULONG(WINAPI*)(REGHANDLE);
-using EventProviderEnabledFn = BOOLEAN(WINAPI*)(REGHANDLE, UCHAR, ULONGLONG);
-using EventWriteStringFn = ULONG(WINAPI*)(REGHANDLE, UCHAR, ULONGLONG, PCWSTR);
-
-// The event-tracing functions are looked up by name: older systems lack them, and then the
-// markers do nothing.
+// The event-tracing functions come from the late-loading layer: older systems lack them, and then
+// the markers do nothing.
 class clsMarkerProvider {
  public:
   clsMarkerProvider() {
-    HMODULE advapi = GetModuleHandleW(L"advapi32.dll");
-    if (!advapi) return;
-    auto reg = reinterpret_cast<EventRegisterFn>(GetProcAddress(advapi, "EventRegister"));
-    unregister_ = reinterpret_cast<EventUnregisterFn>(GetProcAddress(advapi, "EventUnregister"));
-    enabled_ = reinterpret_cast<EventProviderEnabledFn>(GetProcAddress(advapi, "EventProviderEnabled"));
-    write_ = reinterpret_cast<EventWriteStringFn>(GetProcAddress(advapi, "EventWriteString"));
+    auto reg = env::p_EventRegister.Get();
+    unregister_ = env::p_EventUnregister.Get();
+    enabled_ = env::p_EventProviderEnabled.Get();
+    write_ = env::p_EventWriteString.Get();
     if (!reg || !unregister_ || !enabled_ || !write_ || reg(&kProvider, nullptr, nullptr, &handle_) != ERROR_SUCCESS)
       handle_ = 0;
   }
@@ -52,9 +46,9 @@ class clsMarkerProvider {
 
  private:
   REGHANDLE handle_ = 0;
-  EventUnregisterFn unregister_ = nullptr;
-  EventProviderEnabledFn enabled_ = nullptr;
-  EventWriteStringFn write_ = nullptr;
+  decltype(env::p_EventUnregister.Get()) unregister_ = nullptr;
+  decltype(env::p_EventProviderEnabled.Get()) enabled_ = nullptr;
+  decltype(env::p_EventWriteString.Get()) write_ = nullptr;
 };
 
 const clsMarkerProvider& Provider() {

@@ -40,6 +40,14 @@ OVUT_LATE_DECL(p_CreateThreadpoolTimer, PTP_TIMER(WINAPI*)(PTP_TIMER_CALLBACK, P
 OVUT_LATE_DECL(p_SetThreadpoolTimer, VOID(WINAPI*)(PTP_TIMER, PFILETIME, DWORD, DWORD));
 OVUT_LATE_DECL(p_WaitForThreadpoolTimerCallbacks, VOID(WINAPI*)(PTP_TIMER, BOOL));
 OVUT_LATE_DECL(p_CloseThreadpoolTimer, VOID(WINAPI*)(PTP_TIMER));
+OVUT_LATE_DECL(p_CreateThreadpool, decltype(&::CreateThreadpool));
+OVUT_LATE_DECL(p_CloseThreadpool, decltype(&::CloseThreadpool));
+OVUT_LATE_DECL(p_CreateThreadpoolCleanupGroup, decltype(&::CreateThreadpoolCleanupGroup));
+OVUT_LATE_DECL(p_CloseThreadpoolCleanupGroupMembers, decltype(&::CloseThreadpoolCleanupGroupMembers));
+OVUT_LATE_DECL(p_CloseThreadpoolCleanupGroup, decltype(&::CloseThreadpoolCleanupGroup));
+// Thread names for debuggers (Windows 10 1607 and later).
+OVUT_LATE_DECL(p_SetThreadDescription, HRESULT(WINAPI*)(HANDLE, PCWSTR));
+OVUT_LATE_DECL(p_GetThreadDescription, HRESULT(WINAPI*)(HANDLE, PWSTR*));
 
 // Event tracing.
 OVUT_LATE_DECL(p_EventRegister, ULONG(WINAPI*)(LPCGUID, PENABLECALLBACK, PVOID, PREGHANDLE));
@@ -47,5 +55,6 @@ OVUT_LATE_DECL(p_EventUnregister, ULONG(WINAPI*)(REGHANDLE));
 OVUT_LATE_DECL(p_EventEnabled, BOOLEAN(WINAPI*)(REGHANDLE, PCEVENT_DESCRIPTOR));
 OVUT_LATE_DECL(p_EventWrite, ULONG(WINAPI*)(REGHANDLE, PCEVENT_DESCRIPTOR, ULONG, PEVENT_DATA_DESCRIPTOR));
 OVUT_LATE_DECL(p_EventWriteString, ULONG(WINAPI*)(REGHANDLE, UCHAR, ULONGLONG, PCWSTR));
+OVUT_LATE_DECL(p_EventProviderEnabled, BOOLEAN(WINAPI*)(REGHANDLE, UCHAR, ULONGLONG));
 
 }  // namespace ovut::env

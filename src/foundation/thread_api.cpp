@@ -1,5 +1,8 @@
-// One place that looks the optional thread functions up, so that the DLL imports none of them.
+// One record of the optional thread functions, taken from the late-loading layer, so that the DLL
+// imports none of them.
 #include "foundation/thread_api.h"
+
+#include "environment/late_kernel32.h"
 
 namespace ovut::threadapi {
 namespace {
@@ -7,25 +10,19 @@ namespace {
 Functions g_functions;
 INIT_ONCE g_once = INIT_ONCE_STATIC_INIT;
 
-template <typename F>
-void Find(HMODULE kernel, const char* name, F* entry) {
-  *entry = reinterpret_cast<F>(reinterpret_cast<void*>(GetProcAddress(kernel, name)));
-}
-
 BOOL CALLBACK Resolve(PINIT_ONCE, PVOID, PVOID*) {
-  HMODULE kernel = GetModuleHandleW(L"kernel32.dll");
-  if (!kernel) return TRUE;
-  Find(kernel, "CreateThreadpool", &g_functions.createPool);
-  Find(kernel, "CloseThreadpool", &g_functions.closePool);
-  Find(kernel, "CreateThreadpoolCleanupGroup", &g_functions.createCleanupGroup);
-  Find(kernel, "CloseThreadpoolCleanupGroupMembers", &g_functions.closeCleanupGroupMembers);
-  Find(kernel, "CloseThreadpoolCleanupGroup", &g_functions.closeCleanupGroup);
-  Find(kernel, "CreateThreadpoolWork", &g_functions.createWork);
-  Find(kernel, "SubmitThreadpoolWork", &g_functions.submitWork);
-  Find(kernel, "WaitForThreadpoolWorkCallbacks", &g_functions.waitWorkCallbacks);
-  Find(kernel, "CloseThreadpoolWork", &g_functions.closeWork);
-  Find(kernel, "SetThreadDescription", &g_functions.setThreadDescription);
-  Find(kernel, "GetThreadDescription", &g_functions.getThreadDescription);
+  using namespace env;
+  g_functions.createPool = p_CreateThreadpool.Get();
+  g_functions.closePool = p_CloseThreadpool.Get();
+  g_functions.createCleanupGroup = p_CreateThreadpoolCleanupGroup.Get();
+  g_functions.closeCleanupGroupMembers = p_CloseThreadpoolCleanupGroupMembers.Get();
+  g_functions.closeCleanupGroup = p_CloseThreadpoolCleanupGroup.Get();
+  g_functions.createWork = p_CreateThreadpoolWork.Get();
+  g_functions.submitWork = p_SubmitThreadpoolWork.Get();
+  g_functions.waitWorkCallbacks = p_WaitForThreadpoolWorkCallbacks.Get();
+  g_functions.closeWork = p_CloseThreadpoolWork.Get();
+  g_functions.setThreadDescription = p_SetThreadDescription.Get();
+  g_functions.getThreadDescription = p_GetThreadDescription.Get();
   return TRUE;
 }
 

@@ -1,5 +1,4 @@
-// Optional system functions of this subsystem, looked up by name once per process. Kept in one
-// file so that they can be routed through a shared late-loading layer.
+// The optional time-zone conversions, through the late-loading layer (null when the system lacks them).
 #pragma once
 #include <windows.h>
 

@@ -1,4 +1,4 @@
-// System functions this subsystem finds at run time, looked up once from the system folder.
+// System functions this subsystem finds at run time, through the late-loading layer.
 // Every caller checks for null: without them the step fails with a debug line.
 #pragma once
 #include <windows.h>

@@ -103,10 +103,13 @@ class AwkwardStream : public IStream {
 // Opens a stream job over `stream`; returns its dump and error.
 std::wstring OpenStream(IStream* stream, int* error) {
   ProfHandle h = OpenStreamJob(stream, L"/", 0);
-  clsProfJob* job = ovut::profile::FindJob(h);
-  *error = job->lastError;
-  std::wstring dump = Dump(job->rootList);
-  ovut::profile::ReleaseJob(job);
+  std::wstring dump;
+  {
+    ovut::profile::JobRef job = ovut::profile::FindJob(h);
+    *error = job->lastError;
+    dump = Dump(job->rootList);
+  }
+  ovut::profile::CloseJob(h);
   return dump;
 }
 
