@@ -34,7 +34,7 @@ TEST(LoaderLock, NothingIsLoadedWhileTheLoaderLockIsHeld) {
   CLateLoadBase library(L"gdiplus");
   g_probeLibrary = &library;
   HANDLE thread = CreateThread(
-      nullptr, 0, [](void*) -> DWORD { return 0; }, nullptr, 0, nullptr);
+      nullptr, 0, [](void*) WINAPI -> DWORD { return 0; }, nullptr, 0, nullptr);
   ASSERT_NE(thread, nullptr);
   WaitForSingleObject(thread, INFINITE);
   CloseHandle(thread);
