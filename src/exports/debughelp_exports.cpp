@@ -45,15 +45,17 @@ int WINAPI UtilDebugHelpJobGetSourceLine(HUTILDEBUGHELP job, UINT_PTR address, L
                                          DWORD* line) {
   if (line) *line = 0;
   if (!dbg::CheckJob(Id(job), __func__)) return dbg::kJobInvalid;
-  dbg::scSymbol symbol;
-  if (!dbg::ResolveAddress(address, &symbol, dbg::kSourceLine)) return dbg::kJobNoModule;
-  if (!symbol.file[0]) {
-    dbg::Warning(L"WRN: UtilDebugHelpJobGetSourceLine: no source line known for %s+0x%Ix", symbol.module,
-                 symbol.moduleOffset);
-    return dbg::kJobNoSourceLine;
-  }
-  if (line) *line = symbol.line;
-  return ovut::cstring::CopyToBuffer(symbol.file, -1, fileBuffer, size);
+  return Guarded<int>(dbg::kJobFailed, [&] {
+    dbg::scSymbol symbol;
+    if (!dbg::ResolveAddress(address, &symbol, dbg::kSourceLine)) return static_cast<int>(dbg::kJobNoModule);
+    if (!symbol.file[0]) {
+      dbg::Warning(L"WRN: UtilDebugHelpJobGetSourceLine: no source line known for %s+0x%Ix", symbol.module,
+                   symbol.moduleOffset);
+      return static_cast<int>(dbg::kJobNoSourceLine);
+    }
+    if (line) *line = symbol.line;
+    return ovut::cstring::CopyToBuffer(symbol.file, -1, fileBuffer, size);
+  });
 }
 
 int WINAPI UtilDebugHelpJobStackTrace(HUTILDEBUGHELP job, int skipFrames, int maxFrames, LPWSTR buffer, int size) {
