@@ -17,5 +17,6 @@
 #include "ovut19/hooks.h"
 #include "ovut19/tempfiles.h"
 #include "ovut19/locale.h"
+#include "ovut19/debughelp.h"
 
 #endif
