@@ -5,7 +5,6 @@
 #include <string>
 
 #include "foundation/file.h"
-#include "foundation/scoped_handle.h"
 #include "foundation/temp_file.h"
 #include "foundation/temp_folder.h"
 #include "support/test_support.h"
@@ -29,17 +28,7 @@ bool NumberedName(const std::wstring& name, const std::wstring& prefix, const st
 }
 
 void Age(const std::wstring& path, int days) {
-  ovut::UniqueHandle h(CreateFileW(path.c_str(), FILE_WRITE_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                                   OPEN_EXISTING, 0, nullptr));
-  ASSERT_TRUE(h);
-  FILETIME now;
-  GetSystemTimeAsFileTime(&now);
-  ULARGE_INTEGER t;
-  t.LowPart = now.dwLowDateTime;
-  t.HighPart = now.dwHighDateTime;
-  t.QuadPart -= static_cast<ULONGLONG>(days) * 24 * 3600 * 10000000ull;
-  FILETIME then = {t.LowPart, t.HighPart};
-  ASSERT_TRUE(SetFileTime(h.get(), nullptr, nullptr, &then));
+  ASSERT_TRUE(testsupport::SetFileAgeMinutes(path, static_cast<ULONGLONG>(days) * 24 * 60));
 }
 
 TEST(TempFolder, FormsAndTheLibraryFolder) {

@@ -69,4 +69,20 @@ int RunProcess(const std::wstring& commandLine, DWORD timeoutMs) {
   return static_cast<int>(code);
 }
 
+bool SetFileAgeMinutes(const std::wstring& path, ULONGLONG minutes) {
+  HANDLE h = CreateFileW(path.c_str(), FILE_WRITE_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                         OPEN_EXISTING, 0, nullptr);
+  if (h == INVALID_HANDLE_VALUE) return false;
+  FILETIME now;
+  GetSystemTimeAsFileTime(&now);
+  ULARGE_INTEGER t;
+  t.LowPart = now.dwLowDateTime;
+  t.HighPart = now.dwHighDateTime;
+  t.QuadPart -= minutes * 60 * 10000000ull;
+  FILETIME then = {t.LowPart, t.HighPart};
+  const bool ok = SetFileTime(h, nullptr, nullptr, &then) != FALSE;
+  CloseHandle(h);
+  return ok;
+}
+
 }  // namespace testsupport

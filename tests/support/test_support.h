@@ -24,5 +24,7 @@ bool WriteFileBytes(const std::wstring& path, const std::string& bytes);
 std::wstring ProgramFolder();
 // Runs a program with a command line and waits; returns its exit code, or -1.
 int RunProcess(const std::wstring& commandLine, DWORD timeoutMs = 60000);
+// Sets a file's last-write time to `minutes` before now; false when the file cannot be changed.
+bool SetFileAgeMinutes(const std::wstring& path, ULONGLONG minutes);
 
 }  // namespace testsupport

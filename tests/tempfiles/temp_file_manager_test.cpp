@@ -28,19 +28,7 @@ bool WaitFor(const std::function<bool()>& done, DWORD limitMs = 3000) {
   return true;
 }
 
-void SetAge(const std::wstring& path, ULONGLONG minutes) {
-  ovut::UniqueHandle h(CreateFileW(path.c_str(), FILE_WRITE_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                                   OPEN_EXISTING, 0, nullptr));
-  ASSERT_TRUE(h);
-  FILETIME now;
-  GetSystemTimeAsFileTime(&now);
-  ULARGE_INTEGER t;
-  t.LowPart = now.dwLowDateTime;
-  t.HighPart = now.dwHighDateTime;
-  t.QuadPart -= minutes * 60 * 10000000ull;
-  FILETIME then = {t.LowPart, t.HighPart};
-  ASSERT_TRUE(SetFileTime(h.get(), nullptr, nullptr, &then));
-}
+void SetAge(const std::wstring& path, ULONGLONG minutes) { ASSERT_TRUE(testsupport::SetFileAgeMinutes(path, minutes)); }
 
 class TempFileManager : public ::testing::Test {
  protected:
