@@ -79,7 +79,10 @@ TEST(CodecPack, ForgedHugeLengthFailsWithoutHugeAllocation) {
     EXPECT_TRUE(b.empty()) << claim;
   }
   GetProcessMemoryInfo(GetCurrentProcess(), &after, sizeof after);
-  EXPECT_LT(after.PeakPagefileUsage - before.PeakPagefileUsage, size_t(64) << 20);
+  // 32-bit Wine under emulation has been seen to report a lower peak afterwards: count growth only.
+  const size_t grew =
+      after.PeakPagefileUsage > before.PeakPagefileUsage ? after.PeakPagefileUsage - before.PeakPagefileUsage : 0;
+  EXPECT_LT(grew, size_t(64) << 20);
 }
 
 TEST(CodecPack, OldFormWithoutMarker) {
