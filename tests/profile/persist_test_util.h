@@ -26,6 +26,17 @@ inline clsItemList& AddList(clsItemList& l, const std::wstring& name) {
   return *l.AppendNewList(name.data(), static_cast<uint32_t>(name.size()));
 }
 
+// A rich tree: escapes, control units, lists named like the root, non-ASCII text in `deep`.
+inline void Fill(clsItemList& root, const std::wstring& deep) {
+  Add(root, L"City", L"Bonn <&> \"q\" 'a'");
+  Add(root, L"ctl", L"1\t2\r\n3\x01");
+  Add(root, L"a=b[c]", L"x=y");
+  clsItemList& l = AddList(root, L"Addr");
+  Add(l, L"Zip", L"53111");
+  Add(AddList(l, L"Inner"), L"k", L"");
+  Add(AddList(AddList(root, L"/"), L"[x]"), L"deep", deep);
+}
+
 // The tree as one text: "name=value;" and "[name]{...}" for lists.
 inline std::wstring Dump(const clsItemList& l) {
   std::wstring out;
