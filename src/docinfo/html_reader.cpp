@@ -1,4 +1,5 @@
 // HTML pages: title and meta elements of the head, and the Office properties block.
+#include <cctype>
 #include <string>
 #include <vector>
 
@@ -46,6 +47,40 @@ UINT PageCodePage(const std::string& bytes, bool cut, size_t& skip) {
   }
   if (IsUtf8(bytes.data(), bytes.size(), cut)) return CP_UTF8;
   return String::DefaultCodePage();
+}
+
+// Web archives (".mht") carry the page as a MIME part, mostly quoted-printable: "=3D" for "=",
+// "=" at a line end for a soft break. Such a part is decoded before the page is read.
+bool QuotedPrintablePage(const std::string& bytes) {
+  std::string lower(bytes, 0, bytes.size() < 64 * 1024 ? bytes.size() : 64 * 1024);
+  for (char& c : lower) c = static_cast<char>(tolower(static_cast<unsigned char>(c)));
+  size_t page = lower.find("<html");
+  if (page == std::string::npos) page = lower.find("<head");
+  if (page == std::string::npos) return false;
+  const size_t encoding = lower.rfind("content-transfer-encoding:", page);
+  return encoding != std::string::npos && lower.find("quoted-printable", encoding) < page &&
+         lower.find("mime-version") < page;
+}
+
+std::string DecodeQuotedPrintable(const std::string& in) {
+  auto hex = [](char c) {
+    return c >= '0' && c <= '9' ? c - '0' : c >= 'A' && c <= 'F' ? c - 'A' + 10 : c >= 'a' && c <= 'f' ? c - 'a' + 10 : -1;
+  };
+  std::string out;
+  out.reserve(in.size());
+  for (size_t i = 0; i < in.size(); ++i) {
+    if (in[i] != '=') {
+      out += in[i];
+    } else if (i + 1 < in.size() && (in[i + 1] == '\r' || in[i + 1] == '\n')) {
+      i += in[i + 1] == '\r' && i + 2 < in.size() && in[i + 2] == '\n' ? 2 : 1;
+    } else if (i + 2 < in.size() && hex(in[i + 1]) >= 0 && hex(in[i + 2]) >= 0) {
+      out += static_cast<char>(hex(in[i + 1]) * 16 + hex(in[i + 2]));
+      i += 2;
+    } else {
+      out += in[i];
+    }
+  }
+  return out;
 }
 
 struct Attribute {
@@ -113,6 +148,7 @@ int ReadHtml(const DocSource& source, DocFields& fields) noexcept {
     std::string bytes;
     if (!ReadSourceAt(source, 0, kMaxHtmlBytes, bytes)) return -1;
     const bool cut = bytes.size() < source.size;
+    if (QuotedPrintablePage(bytes)) bytes = DecodeQuotedPrintable(bytes);
     size_t skip = 0;
     const UINT cp = PageCodePage(bytes, cut, skip);
     const String page = DecodeBytes(bytes.data() + skip, bytes.size() - skip, cp);

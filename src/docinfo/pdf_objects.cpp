@@ -119,8 +119,7 @@ void Parser::LiteralString(std::string& out) {
       out += '\n';
       continue;
     }
-    if (c != '(' && c != ')') out += c;
-    else out += c;
+    out += c;
   }
 }
 

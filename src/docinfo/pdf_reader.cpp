@@ -1,5 +1,6 @@
 // PDF: the document information dictionary, found through the cross-reference sections from
 // the file's end (tables and streams, incremental updates along /Prev, object streams).
+#include <cstdlib>
 #include <string>
 #include <vector>
 
@@ -15,7 +16,7 @@ namespace {
 using pdf::Object;
 using pdf::Parser;
 
-constexpr size_t kTailBytes = 4096;        // "startxref" and its offset sit at the very end
+constexpr size_t kTailBytes = 16 * 1024;   // "startxref" and its offset sit near the very end
 constexpr size_t kWindowBytes = 64 * 1024; // one object, a trailer, a run of subsection headers
 constexpr size_t kMaxStreamIn = 8u << 20;  // compressed cross-reference and object streams
 constexpr size_t kMaxStreamOut = 16u << 20;

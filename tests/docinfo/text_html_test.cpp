@@ -73,6 +73,17 @@ TEST(TextHtml, OfficePropertiesBlockAndOddFiles) {
   EXPECT_DATE(r.fields.created, LocalOfUtc(2024, 3, 5, 10, 7, 0));
   EXPECT_DATE(r.fields.modified, LocalOfUtc(2024, 3, 6, 11, 0, 0));
 
+  // A web archive: the page is a quoted-printable MIME part, with a soft break inside a value.
+  ReadRun m = ReadBytes(docinfo::ReadHtml,
+                        "From: <Saved by a browser>\r\nMIME-Version: 1.0\r\n"
+                        "Content-Type: multipart/related; boundary=\"b\"\r\n\r\n--b\r\n"
+                        "Content-Type: text/html; charset=\"utf-8\"\r\nContent-Transfer-Encoding: quoted-printable\r\n\r\n"
+                        "<html><head><meta name=3D\"author\" content=3D\"Jo=\r\nhn\"><title>Gr=C3=BC=C3=9Fe</title>"
+                        "</head></html>\r\n--b--\r\n",
+                        L"page.mht");
+  EXPECT_FIELD(m.fields.author, "John");
+  EXPECT_FIELD(m.fields.title, "Grüße");
+
   // No head: success, nothing taken. A head cut off by the read limit still yields its start.
   ReadRun o = ReadBytes(docinfo::ReadHtml, "<html><body><title>x</title></body></html>");
   EXPECT_EQ(o.result, 0);
