@@ -8,6 +8,7 @@
 #include "diagnostics/debug_output.h"
 #include "docinfo/doc_fields.h"
 #include "docinfo/prop_variant_owner.h"
+#include "docinfo/property_set_stream.h"
 #include "docinfo/summary_properties.h"
 #include "foundation/com_ptr.h"
 
@@ -26,7 +27,7 @@ UINT SetCodePage(IPropertyStorage* set) {
   PropVariantArray<1> value;
   if (set->ReadMultiple(1, &spec, value.Data()) != S_OK || value[0].vt != VT_I2) return 0;
   const UINT cp = static_cast<USHORT>(value[0].iVal);
-  return cp == 1200 || !IsValidCodePage(cp) ? 0 : cp;
+  return cp == 1200 || !IsValidCodePage(cp) ? 0 : cp;  // 1200: the set's texts are UTF-16 anyway
 }
 
 int Read(const DocSource& source, DocFields& fields) {
@@ -36,6 +37,9 @@ int Read(const DocSource& source, DocFields& fields) {
   clsAutoRelease<IPropertySetStorage> sets;
   hr = storage->QueryInterface(IID_IPropertySetStorage, reinterpret_cast<void**>(sets.Put()));
   if (FAILED(hr)) return -1;
+  String narrow[kIdCount];
+  bool haveNarrow[kIdCount] = {};
+  ReadNarrowTexts(storage.Get(), L"\005SummaryInformation", kFirstId, kLastId, narrow, haveNarrow);
   clsAutoRelease<IPropertyStorage> set;
   hr = sets->Open(FMTID_SummaryInformation, STGM_READ | STGM_SHARE_EXCLUSIVE, set.Put());
   if (FAILED(hr)) return -1;
@@ -53,7 +57,11 @@ int Read(const DocSource& source, DocFields& fields) {
     return -1;
   }
   SummaryAssigner assign(fields, SetCodePage(set.Get()));
-  for (size_t i = 0; i < kIdCount; ++i) assign.Assign(specs[i].propid, values[i]);
+  for (size_t i = 0; i < kIdCount; ++i) {
+    // A narrow text the property storage could not convert arrives empty or lossy.
+    if (haveNarrow[i]) assign.AssignText(specs[i].propid, narrow[i]);
+    else assign.Assign(specs[i].propid, values[i]);
+  }
   assign.Finish();
   return 0;
 }

@@ -71,14 +71,15 @@ String PropVariantText(const PROPVARIANT& value, UINT codePage) {
 
 void SummaryAssigner::Assign(PROPID id, const PROPVARIANT& value) {
   if (value.vt == VT_EMPTY || value.vt == VT_NULL) return;
-  String* target = nullptr;
   switch (id) {
-    case PIDSI_TITLE: target = &fields_.title; break;
-    case PIDSI_SUBJECT: target = &fields_.subject; break;
-    case PIDSI_AUTHOR: target = &fields_.author; break;
-    case PIDSI_KEYWORDS: target = &fields_.keywords; break;
-    case PIDSI_COMMENTS: target = &fields_.comments; break;
-    case PIDSI_LASTAUTHOR: target = &fields_.lastAuthor; break;
+    case PIDSI_TITLE:
+    case PIDSI_SUBJECT:
+    case PIDSI_AUTHOR:
+    case PIDSI_KEYWORDS:
+    case PIDSI_COMMENTS:
+    case PIDSI_LASTAUTHOR:
+      AssignText(id, PropVariantText(value, codePage_));
+      return;
     case PIDSI_CREATE_DTM:
     case PIDSI_LASTSAVE_DTM:
       if (value.vt == VT_FILETIME &&
@@ -92,7 +93,18 @@ void SummaryAssigner::Assign(PROPID id, const PROPVARIANT& value) {
     default:
       return;
   }
-  *target = PropVariantText(value, codePage_);
+}
+
+void SummaryAssigner::AssignText(PROPID id, const String& text) {
+  switch (id) {
+    case PIDSI_TITLE: fields_.title = text; break;
+    case PIDSI_SUBJECT: fields_.subject = text; break;
+    case PIDSI_AUTHOR: fields_.author = text; break;
+    case PIDSI_KEYWORDS: fields_.keywords = text; break;
+    case PIDSI_COMMENTS: fields_.comments = text; break;
+    case PIDSI_LASTAUTHOR: fields_.lastAuthor = text; break;
+    default: return;
+  }
   assigned_ = true;
 }
 

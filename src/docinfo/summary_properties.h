@@ -21,6 +21,8 @@ class SummaryAssigner {
  public:
   explicit SummaryAssigner(DocFields& fields, UINT codePage = 0) : fields_(fields), codePage_(codePage) {}
   void Assign(PROPID id, const PROPVARIANT& value);
+  // A text value already decoded (the texts only; other identifiers are ignored).
+  void AssignText(PROPID id, const String& text);
   void Finish();
   // True once a mapped value was assigned.
   bool Assigned() const { return assigned_; }

@@ -114,6 +114,28 @@ TEST_F(BinaryOle, MapsSummaryProperties) {
   EXPECT_EQ(0, memcmp(&m, &f.modified, sizeof m));
 }
 
+// A document saved by an office suite: its set holds UTF-8 texts in narrow strings.
+TEST_F(BinaryOle, ReadsDocumentOfAnOfficeSuite) {
+  binarytest::OpenDoc doc(binarytest::Fixture("binary_summary.doc"));
+  ASSERT_TRUE(doc.IsOpen());
+  DocFields f;
+  ASSERT_EQ(0, docinfo::ReadOlePropertySets(doc.Source(), f));
+  EXPECT_STREQ(L"Quartalsbericht K\u00F6ln \u6771\u4EAC", f.title.c_str());
+  EXPECT_STREQ(L"Ums\u00E4tze", f.subject.c_str());
+  EXPECT_STREQ(L"J\u00F6rg \u00C4hnlich", f.author.c_str());
+  EXPECT_STREQ(L"Bericht, Zahlen", f.keywords.c_str());
+  EXPECT_STREQ(L"Entwurf f\u00FCr die Sitzung", f.comments.c_str());
+  EXPECT_STREQ(L"Bea Zweite", f.lastAuthor.c_str());
+  SYSTEMTIME utc{2021, 4, 0, 5, 6, 7, 8, 0};
+  FILETIME ft;
+  ASSERT_TRUE(SystemTimeToFileTime(&utc, &ft));
+  const SYSTEMTIME created = Local(ULONGLONG{ft.dwHighDateTime} << 32 | ft.dwLowDateTime);
+  EXPECT_EQ(created.wDay, f.created.wDay);
+  EXPECT_EQ(created.wHour, f.created.wHour);
+  EXPECT_EQ(8, f.created.wSecond);
+  EXPECT_EQ(2022, f.modified.wYear);
+}
+
 TEST_F(BinaryOle, PageCountFillsOnlyEmptyComments) {
   struct Case {
     const char* name;
