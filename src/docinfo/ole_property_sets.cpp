@@ -39,7 +39,11 @@ int Read(const DocSource& source, DocFields& fields) {
   if (FAILED(hr)) return -1;
   String narrow[kIdCount];
   bool haveNarrow[kIdCount] = {};
-  ReadNarrowTexts(storage.Get(), L"\005SummaryInformation", kFirstId, kLastId, narrow, haveNarrow);
+  if (ScanPropertySetStream(storage.Get(), L"\005SummaryInformation", kFirstId, kLastId, narrow, haveNarrow) ==
+      SetStream::kMalformed) {
+    ovut::debug::Warning(L"WRN: summary properties of '%s' are damaged", source.path);
+    return -1;
+  }
   clsAutoRelease<IPropertyStorage> set;
   hr = sets->Open(FMTID_SummaryInformation, STGM_READ | STGM_SHARE_EXCLUSIVE, set.Put());
   if (FAILED(hr)) return -1;

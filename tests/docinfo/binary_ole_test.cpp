@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <random>
 #include <string>
 #include <vector>
 
@@ -134,6 +135,23 @@ TEST_F(BinaryOle, ReadsDocumentOfAnOfficeSuite) {
   EXPECT_EQ(created.wHour, f.created.wHour);
   EXPECT_EQ(8, f.created.wSecond);
   EXPECT_EQ(2022, f.modified.wYear);
+}
+
+// The office document with its summary stream damaged at random (fixed seed): lengths, offsets
+// and counts pointing anywhere end with a result and no fault.
+TEST_F(BinaryOle, DamagedSummaryStream) {
+  const std::string original = testsupport::ReadFileBytes(binarytest::Fixture("binary_summary.doc"));
+  const size_t stream = original.find(std::string("\xFE\xFF\0\0", 4));
+  ASSERT_NE(std::string::npos, stream);
+  std::mt19937 random(7);
+  for (int i = 0; i < 60; ++i) {
+    std::string bytes = original;
+    for (int flips = 1 + random() % 6; flips > 0; --flips)
+      bytes[stream + random() % 400] = static_cast<char>(i % 2 ? random() : 0xFF);
+    DocFields f;
+    const int result = binarytest::ReadBytes(docinfo::ReadOlePropertySets, dir_.File(L"damaged.doc"), bytes, f);
+    EXPECT_TRUE(result == 0 || result == -1) << result;
+  }
 }
 
 TEST_F(BinaryOle, PageCountFillsOnlyEmptyComments) {
