@@ -51,13 +51,13 @@ class TiffWalk {
 
   int Run() {
     uint8_t header[8];
-    if (!ReadAt(0, header, sizeof header)) return Fail(L"error reading header");
+    if (!ReadAt(0, header, sizeof header)) return Report(L"error reading header");
     const uint16_t magic = static_cast<uint16_t>(header[0] | header[1] << 8);
     if (magic != 0x4949 && magic != 0x4D4D)
-      return Fail(L"Not a TIFF file, bad magic number %u (%#x)", magic, magic);
+      return Report(L"Not a TIFF file, bad magic number %u (%#x)", magic, magic);
     bigEndian_ = magic == 0x4D4D;
     const uint16_t version = Get16(header + 2, bigEndian_);
-    if (version != 42) return Fail(L"Not a TIFF file, bad version number %u (%#x)", version, version);
+    if (version != 42) return Report(L"Not a TIFF file, bad version number %u (%#x)", version, version);
 
     pending_[pendingCount_++] = Get32(header + 4, bigEndian_);
     for (int i = 0; i < pendingCount_; ++i) {
@@ -73,7 +73,8 @@ class TiffWalk {
     return source_.Read(start_ + offset, buffer, count);
   }
 
-  int Fail(const wchar_t* format, ...) {
+  // A line on the debug channel; -1, the result of a structure that cannot be read.
+  int Report(const wchar_t* format, ...) {
     va_list args;
     va_start(args, format);
     String text;
@@ -87,7 +88,7 @@ class TiffWalk {
   void Queue(uint32_t offset) {
     for (int i = 0; i < pendingCount_; ++i)
       if (pending_[i] == offset) {
-        Fail(L"TIFF directory at offset %#lx is linked more than once", static_cast<unsigned long>(offset));
+        Report(L"TIFF directory at offset %#lx is linked more than once", static_cast<unsigned long>(offset));
         return;
       }
     if (pendingCount_ == kMaxDirectories) return;
@@ -96,29 +97,29 @@ class TiffWalk {
 
   bool ReadDirectory(uint32_t offset) {
     if (offset >= length_) {
-      Fail(L"Seek error accessing TIFF directory");
+      Report(L"Seek error accessing TIFF directory");
       return false;
     }
     uint8_t countBytes[2];
     if (!ReadAt(offset, countBytes, 2)) {
-      Fail(L"read error directory count");
+      Report(L"read error directory count");
       return false;
     }
     const uint32_t declared = Get16(countBytes, bigEndian_);
     const ULONGLONG room = (length_ - offset - 2) / 12;
     const uint32_t count = room < declared ? static_cast<uint32_t>(room) : declared;
     if (count < declared)
-      Fail(L"Could only read %u of %u entries in directory at offset %#lx", count, declared,
+      Report(L"Could only read %u of %u entries in directory at offset %#lx", count, declared,
            static_cast<unsigned long>(offset));
     std::vector<uint8_t> bytes;
     try {
       bytes.resize(size_t{count} * 12);
     } catch (const std::bad_alloc&) {
-      Fail(L"No space for TIFF directory");
+      Report(L"No space for TIFF directory");
       return false;
     }
     if (count && !ReadAt(offset + 2ull, bytes.data(), bytes.size())) {
-      Fail(L"Could only read %u of %u entries in directory at offset %#lx", 0u, declared,
+      Report(L"Could only read %u of %u entries in directory at offset %#lx", 0u, declared,
            static_cast<unsigned long>(offset));
       return false;
     }
@@ -126,7 +127,7 @@ class TiffWalk {
       const uint8_t* p = bytes.data() + size_t{i} * 12;
       Entry e{Get16(p, bigEndian_), Get16(p + 2, bigEndian_), Get32(p + 4, bigEndian_), {p[8], p[9], p[10], p[11]}};
       if (TypeSize(e.type) == 0) {
-        Fail(L"bad TIFF data type %u for tag %u", e.type, e.tag);
+        Report(L"bad TIFF data type %u for tag %u", e.type, e.tag);
         continue;
       }
       Take(e);
@@ -146,7 +147,7 @@ class TiffWalk {
     }
     const uint32_t at = Get32(e.inlineValue, bigEndian_);
     if (at > length_ || total > length_ - at) {
-      Fail(L"value of tag %u (%I64u bytes at offset %#lx) lies beyond the end of the file", e.tag, total,
+      Report(L"value of tag %u (%I64u bytes at offset %#lx) lies beyond the end of the file", e.tag, total,
            static_cast<unsigned long>(at));
       return false;
     }
