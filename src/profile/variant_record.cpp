@@ -85,6 +85,8 @@ bool EncodeVariantRecord(const VARIANT& value, ovut::codec::ByteBuffer& out) noe
 }
 
 void DecodeVariantRecord(const uint8_t* data, size_t size, VARIANT& out) noexcept {
+  // VariantInit sets the type alone; the bytes a short record does not carry must read as 0.
+  std::memset(&out, 0, sizeof out);
   VariantInit(&out);
   if (!data || size < 2) return;
   const VARTYPE vt = static_cast<VARTYPE>(data[0] | (data[1] << 8));

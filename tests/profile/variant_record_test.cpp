@@ -110,8 +110,10 @@ TEST(VariantRecord, FixedTextsAndTypesItCannotCarry) {
 
 // Older files stored only 2 bytes of a VT_FILETIME and 4 bytes (a pointer) of a VT_CLSID.
 TEST(VariantRecord, OlderRecordsOfFiletimeAndClsid) {
-  Var ft;
-  Read(VarText({64, 0, 0x34, 0x12}), &ft);
+  VARIANT ft;
+  std::memset(&ft, 0xFF, sizeof ft);  // what a short record does not carry must not show through
+  const uint8_t oldFiletime[] = {64, 0, 0x34, 0x12};
+  DecodeVariantRecord(oldFiletime, sizeof oldFiletime, ft);
   EXPECT_EQ(ft.vt, VT_FILETIME);
   EXPECT_EQ(ft.ullVal, 0x1234u);
   Var clsid;

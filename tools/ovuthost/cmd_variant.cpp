@@ -10,17 +10,29 @@
 
 namespace {
 
+const wchar_t* TypeName(VARTYPE vt) {
+  switch (vt) {
+    case VT_EMPTY: return L"VT_EMPTY";
+    case VT_NULL: return L"VT_NULL";
+    case VT_UI1: return L"VT_UI1";
+    case VT_BOOL: return L"VT_BOOL";
+    case VT_I4: return L"VT_I4";
+    case VT_R8: return L"VT_R8";
+    case VT_I8: return L"VT_I8";
+    case VT_DATE: return L"VT_DATE";
+    case VT_FILETIME: return L"VT_FILETIME";
+    case VT_BSTR: return L"VT_BSTR";
+    default: return L"other";
+  }
+}
+
 // What a value reads back as, in one line.
 void Describe(const VARIANT& v, wchar_t* out, size_t size) {
-  switch (v.vt) {
-    case VT_EMPTY: swprintf(out, size, L"VT_EMPTY"); break;
-    case VT_NULL: swprintf(out, size, L"VT_NULL"); break;
-    case VT_BSTR: swprintf(out, size, L"VT_BSTR \"%s\"", v.bstrVal ? v.bstrVal : L""); break;
-    case VT_R8: swprintf(out, size, L"VT_R8 %g", v.dblVal); break;
-    case VT_R4: swprintf(out, size, L"VT_R4 %g", v.fltVal); break;
-    case VT_BOOL: swprintf(out, size, L"VT_BOOL %d", v.boolVal); break;
-    default: swprintf(out, size, L"vt %u, value bits 0x%016I64X", v.vt, v.ullVal); break;
-  }
+  out[size - 1] = 0;
+  if (v.vt == VT_BSTR) _snwprintf(out, size - 1, L"VT_BSTR \"%s\"", v.bstrVal ? v.bstrVal : L"");
+  else if (v.vt == VT_R8 || v.vt == VT_DATE) _snwprintf(out, size - 1, L"%s %g", TypeName(v.vt), v.dblVal);
+  else if (v.vt == VT_EMPTY || v.vt == VT_NULL) _snwprintf(out, size - 1, L"%s", TypeName(v.vt));
+  else _snwprintf(out, size - 1, L"%s (vt %u), value bits 0x%016I64X", TypeName(v.vt), v.vt, v.ullVal);
 }
 
 int Variant(int, wchar_t**) {
