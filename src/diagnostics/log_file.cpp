@@ -9,14 +9,16 @@ namespace ovut::debug {
 // The name still leads to the open file when it exists with the size the open file has. A file
 // renamed away and replaced differs in size as soon as one of the two grows; a size that differs
 // because another process appended in between only costs a reopen of the same file. A file
-// deleted while open is gone by name, or (delete pending) fails the query, on either path.
-bool clsDebugLogFile::StillNamed() const {
+// deleted while open is gone by name, or (delete pending) fails the query, on either path. The
+// size the file has after our own last line answers without asking the handle while no one else
+// appends.
+bool clsDebugLogFile::StillNamed(uint64_t* namedSize) const {
   WIN32_FILE_ATTRIBUTE_DATA named;
   if (!GetFileAttributesExW(settings_.fileName.c_str(), GetFileExInfoStandard, &named)) return false;
+  *namedSize = (static_cast<uint64_t>(named.nFileSizeHigh) << 32) | named.nFileSizeLow;
+  if (*namedSize == sizeAfterLine_) return true;
   LARGE_INTEGER size;
-  if (!GetFileSizeEx(file_.get(), &size)) return false;
-  return static_cast<DWORD>(size.QuadPart >> 32) == named.nFileSizeHigh &&
-         static_cast<DWORD>(size.QuadPart) == named.nFileSizeLow;
+  return GetFileSizeEx(file_.get(), &size) && static_cast<uint64_t>(size.QuadPart) == *namedSize;
 }
 
 bool clsDebugLogFile::Open() {
@@ -49,19 +51,25 @@ void clsDebugLogFile::Append(const wchar_t* line, int length) {
   text[length + 1] = L'\n';
   const DWORD bytes = static_cast<DWORD>((length + 2) * sizeof(wchar_t));
 
-  if ((!file_ || !StillNamed()) && !Open()) {
-    MessageBeep(0xFFFFFFFF);
-    return;
+  uint64_t size = kNoSize;
+  if (!file_ || !StillNamed(&size)) {
+    size = kNoSize;  // a fresh open: the next line asks the handle
+    if (!Open()) {
+      MessageBeep(0xFFFFFFFF);
+      return;
+    }
   }
   DWORD written = 0;
   if (!WriteFile(file_.get(), text, bytes, &written, nullptr)) {
     // A handle that went bad (its volume gone, say) gets one fresh open for this line.
+    size = kNoSize;
     if (!Open() || !WriteFile(file_.get(), text, bytes, &written, nullptr)) {
       file_.reset();
       MessageBeep(0xFFFFFFFF);
       return;
     }
   }
+  sizeAfterLine_ = size == kNoSize ? kNoSize : size + written;
   if (settings_.flush) FlushFileBuffers(file_.get());
 }
 

@@ -8,6 +8,8 @@
 #pragma once
 #include <windows.h>
 
+#include <cstdint>
+
 #include "diagnostics/debug_settings.h"
 #include "foundation/scoped_handle.h"
 #include "foundation/string.h"
@@ -19,6 +21,7 @@ class clsDebugLogFile {
   void Configure(const LogSettings& settings) {
     settings_ = settings;
     file_.reset();
+    sizeAfterLine_ = kNoSize;
   }
   bool Enabled() const { return !settings_.fileName.IsEmpty(); }
   const String& FileName() const { return settings_.fileName; }
@@ -28,11 +31,13 @@ class clsDebugLogFile {
   void Append(const wchar_t* line, int length);
 
  private:
-  bool StillNamed() const;
+  static constexpr uint64_t kNoSize = ~0ull;
+  bool StillNamed(uint64_t* namedSize) const;
   bool Open();
 
   LogSettings settings_;
   UniqueHandle file_;
+  uint64_t sizeAfterLine_ = kNoSize;  // the file's size after our last line, when known
 };
 
 }  // namespace ovut::debug
