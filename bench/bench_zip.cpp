@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "bench_summary.h"
 #include "ovut19/zip.h"
 
 namespace {
@@ -179,6 +180,15 @@ int main() {
     std::printf("zip -6 -r (native Linux):        not available\n");
   std::printf("UtilZIP / zlib: %.2f   UtilZIP / zip: %.2f\n", ovutSeconds / zlibSeconds,
               nativeSeconds > 0 ? ovutSeconds / nativeSeconds : 0.0);
+
+  char ours[32], peer[32];
+  std::snprintf(ours, sizeof ours, "%.2f s", ovutSeconds);
+  std::snprintf(peer, sizeof peer, "%.2f s", zlibSeconds);
+  Summary("ZIP list vs raw deflate in memory", ours, peer, ovutSeconds / zlibSeconds, "<= 1.05", 1.05);
+  if (nativeSeconds > 0) {
+    std::snprintf(peer, sizeof peer, "%.2f s", nativeSeconds);
+    Summary("ZIP list vs zip -6 -r (peer / ours)", ours, peer, nativeSeconds / ovutSeconds, ">= 1.8", 1.8, true);
+  }
 
   SHFILEOPSTRUCTW op = {};
   std::wstring from = base + L'\0';

@@ -4,11 +4,14 @@
 #include <pcre2.h>
 
 #include <climits>
+#include <cstdint>
+#include <cstring>
 #include <cwchar>
 
 #include "diagnostics/debug_output.h"
 
 static_assert(sizeof(wchar_t) == sizeof(PCRE2_UCHAR16), "UTF-16 subjects go to the engine unchanged");
+static_assert(sizeof(PCRE2_SIZE) == sizeof(size_t) && PCRE2_UNSET == ~size_t{0}, "offsets go to the match list unchanged");
 
 // ---- match list -------------------------------------------------------------------------
 
@@ -19,6 +22,8 @@ clsRegExMatchList::~clsRegExMatchList() {
     delete spare_;
     spare_ = next;
   }
+  delete[] offsets_;
+  delete[] copy_;
 }
 
 void clsRegExMatchList::Clear() {
@@ -28,9 +33,10 @@ void clsRegExMatchList::Clear() {
   }
   head_ = tail_ = nullptr;
   count_ = 0;
+  pending_ = 0;
 }
 
-scRegExMatch* clsRegExMatchList::NewRecord(int32_t start) {
+scRegExMatch* clsRegExMatchList::NewRecord(int32_t start) const {
   scRegExMatch* m = spare_;
   if (m) spare_ = m->next;
   else m = new scRegExMatch;
@@ -43,19 +49,66 @@ scRegExMatch* clsRegExMatchList::NewRecord(int32_t start) {
   return m;
 }
 
-void clsRegExMatchList::Append(int32_t start, const String& text) { NewRecord(start)->text = text; }
+void clsRegExMatchList::Append(int32_t start, const String& text) {
+  Build();
+  NewRecord(start)->text = text;
+}
 
 void clsRegExMatchList::Append(int32_t start, const wchar_t* text, uint32_t count) {
+  Build();
   String& s = NewRecord(start)->text;
   s.Clear();  // keeps a buffer nobody else shares
   s.Append(text, count);
 }
 
 const scRegExMatch* clsRegExMatchList::At(uint32_t index) const {
+  Build();
   if (index >= count_) return nullptr;
   const scRegExMatch* m = head_;
   while (index--) m = m->next;
   return m;
+}
+
+void clsRegExMatchList::SetGroups(const wchar_t* subject, const size_t* offsets, uint32_t count) {
+  Clear();
+  if (!count) return;
+  // The stretch every set group lies in (lookarounds can reach outside the whole match).
+  size_t from = SIZE_MAX, to = 0;
+  for (uint32_t i = 0; i < count; ++i) {
+    const size_t a = offsets[2 * i], b = offsets[2 * i + 1];
+    if (a == ~size_t{0} || b < a) continue;
+    if (a < from) from = a;
+    if (b > to) to = b;
+  }
+  if (from > to) from = to = 0;
+  if (offsetCapacity_ < count) {
+    auto* grown = new size_t[2 * count];
+    delete[] offsets_;
+    offsets_ = grown;
+    offsetCapacity_ = count;
+  }
+  if (copyCapacity_ < to - from) {
+    const size_t capacity = (to - from) < 256 ? 256 : to - from;
+    auto* grown = new wchar_t[capacity];
+    delete[] copy_;
+    copy_ = grown;
+    copyCapacity_ = capacity;
+  }
+  std::memcpy(offsets_, offsets, 2 * count * sizeof(size_t));
+  if (to > from) std::memcpy(copy_, subject + from, (to - from) * sizeof(wchar_t));
+  base_ = from;
+  pending_ = count;
+}
+
+void clsRegExMatchList::BuildPending() const {
+  const uint32_t n = pending_;
+  pending_ = 0;
+  for (uint32_t i = 0; i < n; ++i) {
+    const size_t from = offsets_[2 * i], to = offsets_[2 * i + 1];
+    String& s = NewRecord(from == ~size_t{0} || to < from ? -1 : static_cast<int32_t>(from))->text;
+    s.Clear();  // keeps a buffer nobody else shares
+    if (from != ~size_t{0} && to > from) s.Append(copy_ + (from - base_), static_cast<uint32_t>(to - from));
+  }
 }
 
 // ---- clsRegEx ---------------------------------------------------------------------------
@@ -155,13 +208,7 @@ int clsRegEx::Run(const wchar_t* subject, size_t length, uint32_t extraEngine, c
     ovut::debug::Warning(L"clsRegEx: error: vector too small, or something else happened");
     return 0;
   }
-  if (!matches) return rc;
-  const PCRE2_SIZE* v = pcre2_get_ovector_pointer(matchData_);
-  for (int i = 0; i < rc; ++i) {
-    PCRE2_SIZE from = v[2 * i], to = v[2 * i + 1];
-    if (from == PCRE2_UNSET || to < from) matches->Append(-1, nullptr, 0);
-    else matches->Append(static_cast<int32_t>(from), subject + from, static_cast<uint32_t>(to - from));
-  }
+  if (matches) matches->SetGroups(subject, pcre2_get_ovector_pointer(matchData_), static_cast<uint32_t>(rc));
   return rc;
 }
 

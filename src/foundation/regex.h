@@ -22,8 +22,11 @@ struct scRegExMatch {
   scRegExMatch* next = nullptr;
 };
 
-// Singly linked list of match records in group order: record 0 is the whole match. Cleared
-// records are kept for reuse, so a list that serves many matches stops allocating.
+// Singly linked list of match records in group order: record 0 is the whole match. An engine
+// run only notes the groups' offsets and copies the matched stretch of the subject; the records
+// are built when the list is first read, so a caller that only asks whether a pattern matched
+// pays for no records. Cleared records and buffers are kept for reuse, so a list that serves
+// many matches stops allocating. One thread at a time.
 class clsRegExMatchList {
  public:
   clsRegExMatchList() = default;
@@ -34,17 +37,36 @@ class clsRegExMatchList {
   void Clear();
   void Append(int32_t start, const String& text);
   void Append(int32_t start, const wchar_t* text, uint32_t count);
-  uint32_t Count() const { return count_; }
-  const scRegExMatch* First() const { return head_; }
+  uint32_t Count() const { return count_ + pending_; }
+  const scRegExMatch* First() const {
+    Build();
+    return head_;
+  }
   const scRegExMatch* At(uint32_t index) const;  // null when out of range
 
- private:
-  scRegExMatch* head_ = nullptr;
-  scRegExMatch* tail_ = nullptr;
-  scRegExMatch* spare_ = nullptr;
-  uint32_t count_ = 0;
+  // The groups of one engine run: `count` pairs of offsets into `subject` (an unset group has
+  // a start of ~0). Replaces what the list held.
+  void SetGroups(const wchar_t* subject, const size_t* offsets, uint32_t count);
 
-  scRegExMatch* NewRecord(int32_t start);
+ private:
+  mutable scRegExMatch* head_ = nullptr;
+  mutable scRegExMatch* tail_ = nullptr;
+  mutable scRegExMatch* spare_ = nullptr;
+  mutable uint32_t count_ = 0;
+  // Groups noted by SetGroups and not yet made records: their offsets (from, to; from ~0 when
+  // unset) and a copy of the subject from base_ on.
+  mutable uint32_t pending_ = 0;
+  size_t base_ = 0;
+  size_t* offsets_ = nullptr;
+  uint32_t offsetCapacity_ = 0;
+  wchar_t* copy_ = nullptr;
+  size_t copyCapacity_ = 0;
+
+  scRegExMatch* NewRecord(int32_t start) const;
+  void Build() const {
+    if (pending_) BuildPending();
+  }
+  void BuildPending() const;
 };
 
 // Supplies the replacement of one match for clsRegEx::GSub.

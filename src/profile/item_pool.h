@@ -1,6 +1,8 @@
-// The process-wide pool of item records: blocks of 50 records, one heap allocation per block,
-// one lock held for the whole of taking or returning a record. A block is freed as soon as all
-// its records are back, unless it is the block being allocated from.
+// The process-wide pool of item records: blocks of 50 records, one lock held for the whole of
+// taking or returning a record. A block is given up as soon as all its records are back, unless
+// it is the block being allocated from. Blocks are carved from arenas of many blocks, so a
+// profile of many items costs few heap calls; an arena whose blocks are all given up is freed,
+// except one kept for the next blocks.
 #pragma once
 #include <windows.h>
 #include <cstddef>
@@ -10,17 +12,20 @@
 
 namespace ovut::profile {
 
+struct ItemPoolArena;
+
 struct ItemPoolBlock {
   static constexpr uint32_t kRecords = 50;
   static constexpr uint64_t kAllFree = (1ull << kRecords) - 1;
   uint64_t freeBits = kAllFree;  // bit set = record free
   uint32_t hint = 0;             // record to try first
+  ItemPoolArena* arena = nullptr;
   clsItem records[kRecords];
 };
 
 struct ItemPoolStats {
   size_t liveRecords;  // records handed out and not yet returned
-  size_t blocks;       // blocks allocated, the current one included
+  size_t blocks;       // blocks in use, the current one included
 };
 
 class ItemPool {

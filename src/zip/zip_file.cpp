@@ -1,6 +1,7 @@
 // clsZIPFile: creating the archive and appending entries.
 #include "zip/zip_file.h"
 
+#include <cstdint>
 #include <cstring>
 #include <memory>
 #include <new>
@@ -126,10 +127,15 @@ int clsZIPFile::AppendFile(const String& path, const String& name, const String&
   h.crc32 = crc;
   entry->data->Seek(static_cast<uint64_t>(0));
 
-  BY_HANDLE_FILE_INFORMATION info;
-  if (source.Handle() && GetFileInformationByHandle(source.Handle(), &info)) {
-    DosDateTime(info.ftLastWriteTime, h.date, h.time);
-    entry->externalAttributes = info.dwFileAttributes;
+  // The basic information holds all an entry needs; the full by-handle query also asks the
+  // volume for its serial number, which can cost milliseconds per file.
+  FILE_BASIC_INFO info;
+  if (source.Handle() && GetFileInformationByHandleEx(source.Handle(), FileBasicInfo, &info, sizeof info)) {
+    FILETIME written;
+    written.dwLowDateTime = static_cast<DWORD>(info.LastWriteTime.QuadPart);
+    written.dwHighDateTime = static_cast<DWORD>(static_cast<uint64_t>(info.LastWriteTime.QuadPart) >> 32);
+    DosDateTime(written, h.date, h.time);
+    entry->externalAttributes = info.FileAttributes;
   } else {
     CurrentDosDateTime(h.date, h.time);
     DWORD attributes = GetFileAttributesW(path.c_str());

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "diagnostics/log_file.h"
 #include "foundation/temp_folder.h"
 #include "support/test_support.h"
 #include "test_viewer.h"
@@ -200,4 +201,53 @@ TEST_F(DebugProcess, LogFileThatCannotBeOpenedIsSkipped) {
   EXPECT_TRUE(v.WaitFor("still-here"));
   EXPECT_TRUE(v.WaitFor("and-here"));
   EXPECT_EQ(GetFileAttributesW(dir.File(L"missing").c_str()), INVALID_FILE_ATTRIBUTES);
+}
+
+// The log stays open between lines: another process appends in between, a reader reads it and
+// may rename, replace or delete it, and each next line goes to the file the name then leads to.
+TEST_F(DebugProcess, HeldLogFileFollowsItsNameAndSharesWithOthers) {
+  testsupport::TempDir dir;
+  const std::wstring log = dir.File(L"shared.log");
+  ovut::debug::LogSettings settings;
+  settings.fileName = log.c_str();
+  ovut::debug::clsDebugLogFile file;
+  file.Configure(settings);
+  auto line = [&](const wchar_t* text) { file.Append(text, static_cast<int>(wcslen(text))); };
+  auto texts = [](const std::wstring& path) {
+    bool bom = false;
+    std::vector<std::wstring> lines = LogLines(path, &bom);
+    for (auto& l : lines) l = l.substr(l.rfind(L' ') + 1);  // the other process's line has a prefix
+    return lines;
+  };
+  using Lines = std::vector<std::wstring>;
+
+  line(L"one");
+  {
+    ScopedValue name(HKEY_LOCAL_MACHINE, kMachineKey, L"Debug.LogFilename", log);
+    EXPECT_EQ(RunWriter(L"line:two"), 1);
+  }
+  line(L"three");
+  EXPECT_EQ(texts(log), (Lines{L"one", L"two", L"three"}));  // read while held
+
+  // Renamed away: the next line creates the file again; the renamed one keeps what it had.
+  ASSERT_TRUE(MoveFileW(log.c_str(), dir.File(L"old1.log").c_str()));
+  line(L"four");
+  EXPECT_EQ(texts(log), (Lines{L"four"}));
+  EXPECT_EQ(texts(dir.File(L"old1.log")), (Lines{L"one", L"two", L"three"}));
+
+  // Renamed and replaced by another file (a rotation): the next line goes to the new one.
+  ASSERT_TRUE(MoveFileW(log.c_str(), dir.File(L"old2.log").c_str()));
+  ASSERT_TRUE(testsupport::WriteFileBytes(log, std::string("n\0e\0w\0\r\0\n\0", 10)));
+  line(L"five");
+  EXPECT_EQ(texts(log), (Lines{L"new", L"five"}));
+  EXPECT_EQ(texts(dir.File(L"old2.log")), (Lines{L"four"}));
+
+  // Deleted by a reader while held: the delete is not refused, and the next line is found
+  // under the name again.
+  ASSERT_TRUE(DeleteFileW(log.c_str()));
+  line(L"six");
+  Lines after = texts(log);
+  ASSERT_FALSE(after.empty());
+  EXPECT_EQ(after.back(), L"six");
+  file.Configure(ovut::debug::LogSettings());  // closes the file, so the folder can go
 }

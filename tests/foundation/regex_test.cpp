@@ -55,6 +55,32 @@ TEST(RegEx, GroupThatDidNotTakePartHasNoOffset) {
   EXPECT_EQ(W(m.At(2)->text), L"b");
 }
 
+// Records are made when the list is first read, from a copy the match took: the subject may
+// be gone by then, and a group found by a lookaround outside the whole match still has its text.
+TEST(RegEx, RecordsReadAfterTheSubjectIsGone) {
+  clsRegEx re(L"(?<=(ab))c(?=(de))");
+  clsRegExMatchList m;
+  {
+    std::wstring subject = L"xxabcdeyy";
+    ASSERT_TRUE(re.Exec(subject.c_str(), subject.size(), &m));
+    subject.assign(subject.size(), L'-');
+  }
+  ASSERT_EQ(m.Count(), 3u);
+  const int starts[] = {4, 2, 5};
+  const wchar_t* texts[] = {L"c", L"ab", L"de"};
+  int i = 0;
+  for (const scRegExMatch* r = m.First(); r; r = r->next, ++i) {
+    ASSERT_LT(i, 3);
+    EXPECT_EQ(r->start, starts[i]) << i;
+    EXPECT_EQ(W(r->text), texts[i]) << i;
+  }
+  EXPECT_EQ(i, 3);
+  m.Append(7, L"added", 5);  // appending after a match keeps the match's records first
+  ASSERT_EQ(m.Count(), 4u);
+  EXPECT_EQ(W(m.At(0)->text), L"c");
+  EXPECT_EQ(W(m.At(3)->text), L"added");
+}
+
 TEST(RegEx, CompileErrorFailsEveryExec) {
   clsRegEx re(L"(ab");
   EXPECT_FALSE(re.Exec(L"ab"));
