@@ -18,5 +18,8 @@
 #include "ovut19/tempfiles.h"
 #include "ovut19/locale.h"
 #include "ovut19/debughelp.h"
+/* Document information and path mapping. */
+#include "ovut19/docinfo.h"
+#include "ovut19/paths.h"
 
 #endif
