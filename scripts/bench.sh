@@ -12,3 +12,15 @@ for b in bench_*.exe; do
   echo "== ${b%.exe}"
   wine "$b"
 done
+# Scale for bench_docinfo: exiftool on the same generated files, run natively.
+if [ -d bench_docinfo_files ] && { [ $# -eq 0 ] || [[ " $* " == *" bench_docinfo "* ]]; }; then
+  if command -v exiftool >/dev/null 2>&1; then
+    start=$(date +%s.%N)
+    exiftool -fast -q -Title -Author -CreateDate bench_docinfo_files >/dev/null 2>&1 || true
+    end=$(date +%s.%N)
+    awk -v s="$start" -v e="$end" -v n="$(ls bench_docinfo_files | wc -l)" \
+      'BEGIN { printf "peer: exiftool -fast (native): %8.0f files/s\n", n / (e - s) }'
+  else
+    echo "peer: exiftool -fast (native): not installed"
+  fi
+fi
