@@ -1,8 +1,11 @@
 // Path normalisation and the UNC and drive-letter forms, as far as they work without a network:
 // local drives, drives mapped to folders, UNC paths without a remembered connection, bad input.
 #include <gtest/gtest.h>
+#include <windows.h>
 
 #include <string>
+
+#include <winnetwk.h>
 
 #include "security/unc_paths.h"
 #include "support/test_support.h"
@@ -84,6 +87,59 @@ TEST(UncPaths, CopyForWiseTellsEveryShortfallFromSuccess) {
   EXPECT_EQ(0, CopyForWise(L"N:\\dir", buffer, 7));
   EXPECT_STREQ("N:\\dir", buffer);
   EXPECT_EQ(1, CopyForWise(L"", nullptr, 0));
+}
+
+}  // namespace
+
+namespace {
+
+// A remembered connection of the current user, as the network provider keeps it
+// (HKCU\Network\<letter>); removed again when the object ends.
+class RememberedDrive {
+ public:
+  RememberedDrive(const wchar_t* letter, const wchar_t* remote) : key_(std::wstring(L"Network\\") + letter) {
+    HKEY k = nullptr;
+    if (RegCreateKeyExW(HKEY_CURRENT_USER, key_.c_str(), 0, nullptr, 0, KEY_WRITE, nullptr, &k, nullptr) != 0) return;
+    const DWORD disk = RESOURCETYPE_DISK;
+    RegSetValueExW(k, L"ConnectionType", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&disk), sizeof disk);
+    const wchar_t provider[] = L"Microsoft Windows Network";
+    RegSetValueExW(k, L"ProviderName", 0, REG_SZ, reinterpret_cast<const BYTE*>(provider), sizeof provider);
+    const DWORD lanman = 0x20000;  // WNNC_NET_LANMAN
+    RegSetValueExW(k, L"ProviderType", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&lanman), sizeof lanman);
+    RegSetValueExW(k, L"RemotePath", 0, REG_SZ, reinterpret_cast<const BYTE*>(remote),
+                   static_cast<DWORD>((wcslen(remote) + 1) * sizeof(wchar_t)));
+    RegCloseKey(k);
+  }
+  ~RememberedDrive() { RegDeleteKeyW(HKEY_CURRENT_USER, key_.c_str()); }
+
+ private:
+  std::wstring key_;
+};
+
+TEST(UncPaths, LocalFormThroughARememberedConnection) {
+  RememberedDrive drive(L"N", L"\\\\SRV\\share");
+  String result;
+  const int probe = EnsureLocalPath(L"\\\\srv\\share", result);
+  if (probe != 0 || result != L"N:")
+    GTEST_SKIP() << "remembered connections are not listed here (result " << probe << ")";
+  struct Case {
+    const wchar_t* in;
+    const wchar_t* out;
+  };
+  const Case cases[] = {
+      {L"\\\\srv\\share\\dir\\f.txt", L"N:\\dir\\f.txt"},
+      {L"\\\\SRV\\SHARE\\dir\\..\\g.txt", L"N:\\g.txt"},
+      {L"\\\\srv\\shared\\f.txt", L"\\\\srv\\shared\\f.txt"},  // another share of the same server
+      {L"\\\\srv2\\share\\f.txt", L"\\\\srv2\\share\\f.txt"},
+  };
+  for (const Case& c : cases) {
+    ASSERT_EQ(0, EnsureLocalPath(c.in, result)) << c.in;
+    EXPECT_STREQ(c.out, result.c_str()) << c.in;
+  }
+  char buffer[5];
+  memset(buffer, '#', sizeof buffer);
+  EXPECT_EQ(5, CopyForWise(L"N:\\dir", buffer, sizeof buffer));
+  EXPECT_EQ('#', buffer[0]);
 }
 
 }  // namespace
