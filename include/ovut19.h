@@ -19,5 +19,8 @@
 #include "ovut19/locale.h"
 #include "ovut19/debughelp.h"
 #include "ovut19/prof_values.h"
+/* Document information and path mapping. */
+#include "ovut19/docinfo.h"
+#include "ovut19/paths.h"
 
 #endif

@@ -18,3 +18,15 @@ echo
 echo "== summary (ratio = ours / peer, or peer / ours where the target says 'at least')"
 { echo "figure|ours|peer|ratio|target|met"; sed -n 's/^SUMMARY|//p' "$rows" | tr -d '\r'; } | column -t -s '|'
 rm -f "$rows"
+# Scale for bench_docinfo: exiftool on the same generated files, run natively.
+if [ -d bench_docinfo_files ] && { [ $# -eq 0 ] || [[ " $* " == *" bench_docinfo "* ]]; }; then
+  if command -v exiftool >/dev/null 2>&1; then
+    start=$(date +%s.%N)
+    exiftool -fast -q -Title -Author -CreateDate bench_docinfo_files >/dev/null 2>&1 || true
+    end=$(date +%s.%N)
+    awk -v s="$start" -v e="$end" -v n="$(ls bench_docinfo_files | wc -l)" \
+      'BEGIN { printf "peer: exiftool -fast (native): %8.0f files/s\n", n / (e - s) }'
+  else
+    echo "peer: exiftool -fast (native): not installed"
+  fi
+fi

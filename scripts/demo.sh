@@ -13,6 +13,10 @@ wine reg add 'HKLM\Software\Orvask' /v Debug.LogFilename /d ovuthost-demo.log /f
 cd "$build64/bin"
 if [ $# -eq 0 ]; then set -- tour "$(winepath -w "$root/samples" 2>/dev/null)"; fi
 wine ovuthost.exe "$@"
+# Document properties of the sample documents (each format shows its fields once its reader is in).
+if [ "${1:-}" = tour ]; then
+  (cd "$root/samples/docinfo" && wine "$build64/bin/ovuthost.exe" docinfo note.eml page.html letter.rtf report.pdf) || true
+fi
 log=$(winepath -u "$(wine cmd /c echo %TEMP% 2>/dev/null | tr -d '\r')\\ovuthost-demo.log" 2>/dev/null || true)
 if [ -n "$log" ] && [ -f "$log" ]; then
   echo
