@@ -14,10 +14,6 @@ for b in bench_*.exe; do
   echo "== ${b%.exe}"
   wine "$b" | tee -a "$rows" | grep -v '^SUMMARY|' || true
 done
-echo
-echo "== summary (ratio = ours / peer, or peer / ours where the target says 'at least')"
-{ echo "figure|ours|peer|ratio|target|met"; sed -n 's/^SUMMARY|//p' "$rows" | tr -d '\r'; } | column -t -s '|'
-rm -f "$rows"
 # Scale for bench_docinfo: exiftool on the same generated files, run natively.
 if [ -d bench_docinfo_files ] && { [ $# -eq 0 ] || [[ " $* " == *" bench_docinfo "* ]]; }; then
   if command -v exiftool >/dev/null 2>&1; then
@@ -30,3 +26,7 @@ if [ -d bench_docinfo_files ] && { [ $# -eq 0 ] || [[ " $* " == *" bench_docinfo
     echo "peer: exiftool -fast (native): not installed"
   fi
 fi
+echo
+echo "== summary (ratio = ours / peer, or peer / ours where the target says 'at least')"
+{ echo "figure|ours|peer|ratio|target|met"; sed -n 's/^SUMMARY|//p' "$rows" | tr -d '\r'; } | column -t -s '|'
+rm -f "$rows"
