@@ -48,6 +48,10 @@ if [ "$skip32" != 1 ]; then
   run_tests "$build32" "$broot/wineprefix-test32" "$w32root/usr/lib/wine/wine64" "$@" || failed+=(32-bit)
   phase_done test32
 fi
+# ---- API reference and package: the reference builds without warnings.
+bash "$root/scripts/apidoc.sh" || failed+=(API-reference)
+phase_done apidoc
+# ---- end of API reference and package
 if ((${#failed[@]})); then
   echo "test.sh: the ${failed[*]} tests failed" >&2
   exit 1
