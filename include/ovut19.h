@@ -1,6 +1,8 @@
-/* OVUT19.DLL: public interface for host programs (C and C++).
-   Link with libOVUT19.dll.a (MinGW) or load the DLL and look the names up with GetProcAddress.
-   Every function uses the WINAPI calling convention, except the ones taking "..." (cdecl). */
+/** @file
+    OVUT19.DLL: public interface for host programs (C and C++).
+    Link with libOVUT19.dll.a (MinGW) or OVUT19.lib (MSVC), use the CMake package (OVUT19::OVUT19),
+    or load the DLL and look the names up with GetProcAddress.
+    Every function uses the WINAPI calling convention, except the ones taking "..." (cdecl). */
 #ifndef OVUT19_H
 #define OVUT19_H
 

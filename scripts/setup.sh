@@ -8,6 +8,8 @@ mkdir -p "$cache"
 
 packages=(g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix libz-mingw-w64-dev cmake make
           wine wine64 googletest dpkg-dev unzip python3)
+# The API reference, the MSVC import library and the consumer tests of the installed package.
+packages+=(doxygen llvm lld zip)
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "ok installed" || missing+=("$p")

@@ -48,6 +48,15 @@ if [ "$skip32" != 1 ]; then
   run_tests "$build32" "$broot/wineprefix-test32" "$w32root/usr/lib/wine/wine64" "$@" || failed+=(32-bit)
   phase_done test32
 fi
+# ---- API reference and package: the reference builds without warnings; the installed package of
+# each built architecture is checked and used by the consumer projects (64-bit ones run).
+bash "$root/scripts/apidoc.sh" || failed+=(API-reference)
+phase_done apidoc
+archs=(x86_64)
+[ "$skip32" != 1 ] && archs+=(i686)
+bash "$root/scripts/consumer_tests.sh" "${archs[@]}" || failed+=(consumer)
+phase_done consumers
+# ---- end of API reference and package
 if ((${#failed[@]})); then
   echo "test.sh: the ${failed[*]} tests failed" >&2
   exit 1

@@ -6,6 +6,8 @@
 //   modules                     UtilListModules()
 //   stack                       "trace from 0x<address of the calling function>", UtilStackTrace(0, 0)
 //   bad                         null and unreadable pointers, huge widths, then "bad-done"
+//   crash                       ends the process with an access violation
+//   sleep:<ms>                  waits (a viewer reads the lines while the process still runs)
 #include <windows.h>
 
 #include <climits>
@@ -40,6 +42,13 @@ void Bad() {
   UtilDebug(L"bad-done");
 }
 
+// A crash ends the process at once with the exception code, without a crash debugger and
+// without the library's good-bye, as a crash in the field does.
+LONG WINAPI EndOnCrash(EXCEPTION_POINTERS* info) {
+  TerminateProcess(GetCurrentProcess(), info->ExceptionRecord->ExceptionCode);
+  return EXCEPTION_EXECUTE_HANDLER;
+}
+
 // Names its own address, then asks for a stack trace that must start in it.
 __attribute__((noipa)) void TraceFromHere() {
   UtilDebug(L"trace from 0x%p", reinterpret_cast<void*>(&TraceFromHere));
@@ -68,6 +77,11 @@ int wmain(int argc, wchar_t** argv) {
       TraceFromHere();
     } else if (arg == L"bad") {
       Bad();
+    } else if (arg == L"crash") {
+      SetUnhandledExceptionFilter(EndOnCrash);
+      *static_cast<volatile int*>(nullptr) = 1;
+    } else if (arg.rfind(L"sleep:", 0) == 0) {
+      Sleep(static_cast<DWORD>(_wtoi(arg.c_str() + 6)));
     } else {
       return 101;
     }

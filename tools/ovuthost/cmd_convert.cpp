@@ -127,3 +127,7 @@ OVUTHOST_COMMAND(convert, L"convert", L"IN [OUT xml|ini|xfdf|packed]  convert a 
 OVUTHOST_COMMAND(profget, L"profget", L"FILE PATH  print one value of a stored profile", Get);
 OVUTHOST_COMMAND(profset, L"profset", L"FILE PATH VALUE [xml|ini|xfdf|packed]  change one value and save", Set);
 OVUTHOST_COMMAND(profdump, L"profdump", L"FILE  print the tree of a stored profile", Dump);
+OVUTHOST_EXAMPLE(convert, L"samples/settings.prf settings-copy.prf ini");
+OVUTHOST_EXAMPLE(profget, L"samples/settings.prf Window/Title");
+OVUTHOST_EXAMPLE(profset, L"settings-copy.prf Window/Maximized 1");
+OVUTHOST_EXAMPLE(profdump, L"samples/settings.prf");

@@ -58,3 +58,5 @@ int MailDate(int argc, wchar_t** argv) {
 
 OVUTHOST_COMMAND(date, L"date", L"TEXT [LCID]  read locale date text: SYSTEMTIME, compact form, text back", Date);
 OVUTHOST_COMMAND(maildate, L"maildate", L"TEXT  read a mail header date", MailDate);
+OVUTHOST_EXAMPLE(date, L"\"5.3.2024 14:30\" 0x0407");
+OVUTHOST_EXAMPLE(maildate, L"\"Tue, 5 Mar 2024 10:00:00 +0200\"");

@@ -47,3 +47,4 @@ int Debug(int argc, wchar_t** argv) {
 }  // namespace
 
 OVUTHOST_COMMAND(debug, L"debug", L"[text]  write lines on the debug channel and show where the log went", Debug);
+OVUTHOST_EXAMPLE(debug, L"\"some text\"");

@@ -38,3 +38,4 @@ int Env(int argc, wchar_t** argv) {
 }  // namespace
 
 OVUTHOST_COMMAND(env, L"env", L"[PATH...]: environment type, UI policy, language and expanded folder tokens", Env);
+OVUTHOST_EXAMPLE(env, L"%PERSONAL%\\Reports");

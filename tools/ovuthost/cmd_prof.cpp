@@ -75,3 +75,4 @@ int RunProf(int argc, wchar_t** argv) {
 }  // namespace
 
 OVUTHOST_COMMAND(prof, L"prof", L"[title]  build a small profile, print its tree and typed values", RunProf);
+OVUTHOST_EXAMPLE(prof, L"Demo");

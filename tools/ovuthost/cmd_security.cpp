@@ -69,3 +69,5 @@ int Grant(int argc, wchar_t** argv) {
 
 OVUTHOST_COMMAND(whoami, L"whoami", L"the current user's account, SID text and groups", WhoAmI);
 OVUTHOST_COMMAND(grant, L"grant", L"PATH ACCOUNT read|write|full|MASK: give an account explicit access", Grant);
+OVUTHOST_EXAMPLE(whoami, L"");
+OVUTHOST_EXAMPLE(grant, L"settings-copy.prf Everyone read");

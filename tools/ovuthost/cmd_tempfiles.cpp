@@ -71,3 +71,4 @@ int TempFiles(int argc, wchar_t** argv) {
 
 OVUTHOST_COMMAND(tempfiles, L"tempfiles", L"[COUNT]  create temporary files, queue them and show them removed",
                  TempFiles);
+OVUTHOST_EXAMPLE(tempfiles, L"2");

@@ -39,3 +39,4 @@ int Tour(int argc, wchar_t** argv) {
 }  // namespace
 
 OVUTHOST_COMMAND(tour, L"tour", L"[samples folder]  the demonstration run on the sample data", Tour);
+OVUTHOST_EXAMPLE(tour, L"samples");

@@ -43,3 +43,4 @@ int Version(int, wchar_t**) {
 }  // namespace
 
 OVUTHOST_COMMAND(version, L"version", L"print where OVUT19.DLL was loaded from and its version", Version);
+OVUTHOST_EXAMPLE(version, L"");

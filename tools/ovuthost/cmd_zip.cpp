@@ -4,7 +4,7 @@
 #include <cwchar>
 
 #include "command.h"
-#include "ovut19.h"
+#include "ovut19.hpp"
 
 namespace {
 
@@ -26,15 +26,16 @@ int Zip(int argc, wchar_t** argv) {
     ovuthost::Print(L"usage: ovuthost zip ARCHIVE FOLDER [-r] [-p PATTERN] [-c COMMENT]\n");
     return 2;
   }
-  HUTILZIP zip = UtilZIPCreate(archive, comment);
+  // Through the C++ owners: the archive is closed even when a step returns early.
+  auto zip = ovut19::ZipArchive::TryCreate(archive, comment);
   if (!zip) {
     ovuthost::Print(L"cannot create %s\n", archive);
     return 1;
   }
-  UtilZIPAppendList(zip, folder, pattern, flags);
-  int rc = UtilZIPClose(zip);
-  if (rc != 0) {
-    ovuthost::Print(L"writing %s failed (%d)\n", archive, rc);
+  zip->AppendFolder(folder, pattern, (flags & UTIL_ZIP_RECURSIVE) != 0);
+  ovut19::Status written = zip->TryClose();
+  if (!written) {
+    ovuthost::Print(L"writing %s failed (%d)\n", archive, written.error());
     return 1;
   }
   WIN32_FILE_ATTRIBUTE_DATA data;
@@ -48,3 +49,4 @@ int Zip(int argc, wchar_t** argv) {
 }  // namespace
 
 OVUTHOST_COMMAND(zip, L"zip", L"ARCHIVE FOLDER [-r] [-p PATTERN] [-c COMMENT]: archive a folder", Zip);
+OVUTHOST_EXAMPLE(zip, L"samples.zip samples -r");

@@ -12,6 +12,7 @@ struct Command {
   const wchar_t* usage;
   CommandFn run;
   Command* next;
+  const wchar_t* example = nullptr;  // arguments of an example run (OVUTHOST_EXAMPLE)
 };
 
 void Register(Command* c);
@@ -22,6 +23,9 @@ int Run(int argc, wchar_t** argv);
 struct Registrar {
   explicit Registrar(Command* c) { Register(c); }
 };
+struct ExampleSetter {
+  ExampleSetter(Command* c, const wchar_t* example) { c->example = example; }
+};
 
 // Console output in UTF-8 that works for pipes and consoles alike.
 void Print(const wchar_t* format, ...);
@@ -31,3 +35,8 @@ void Print(const wchar_t* format, ...);
 #define OVUTHOST_COMMAND(ident, name, usage, fn)              \
   static ::ovuthost::Command ident##_cmd = {name, usage, fn, nullptr}; \
   static ::ovuthost::Registrar ident##_reg(&ident##_cmd)
+
+// Optional, after OVUTHOST_COMMAND in the same file: an example for "ovuthost help", the
+// arguments after the command name, runnable from the repository's root folder through
+// scripts/demo.sh (which turns existing relative paths into ones the host can open).
+#define OVUTHOST_EXAMPLE(ident, example) static ::ovuthost::ExampleSetter ident##_example(&ident##_cmd, example)
