@@ -18,5 +18,6 @@
 #include "ovut19/tempfiles.h"
 #include "ovut19/locale.h"
 #include "ovut19/debughelp.h"
+#include "ovut19/help.h"
 
 #endif
