@@ -16,7 +16,9 @@ namespace {
 help::HelpPtr Lookup(HUTILHELP handle, const char* function) noexcept {
   if (!handle) return nullptr;
   help::HelpPtr found = help::Find(handle);
-  if (!found) ovut::debug::Warning(L"WRN: %S(): %p is not an open help object", function, static_cast<void*>(handle));
+  if (!found)
+    ovut::debug::Warning(L"WRN: %s(): %p is not an open help object", String(function).c_str(),
+                         static_cast<void*>(handle));
   return found;
 }
 

@@ -214,5 +214,6 @@ TEST_F(HelpWindows, NullAndUnknownHandlesDoNothing) {
     EXPECT_EQ(UtilHelpCursor(h), nullptr);
     EXPECT_EQ(UtilHelpIsInHelpMode(h), 0);
   }
+  EXPECT_TRUE(capture.Contains(L"UtilHelpDisplay(): ")) << "a closed handle is reported by name";
   EXPECT_TRUE(boxes_.empty());
 }
