@@ -137,7 +137,8 @@ void HelpWindows::PressF1(const std::vector<WORD>& modifiers, bool peekFirst) {
   ASSERT_EQ(SendInput(static_cast<UINT>(keys.size()), keys.data(), sizeof(INPUT)), keys.size());
 
   f1Released_ = false;
-  const DWORD end = GetTickCount() + 3000;
+  // Generous: help may start a viewer process before the release is taken (slow when emulated).
+  const DWORD end = GetTickCount() + 30000;
   MSG msg;
   while (!f1Released_ && static_cast<LONG>(end - GetTickCount()) > 0) {
     if (peekFirst) PeekMessageW(&msg, nullptr, 0, 0, PM_NOREMOVE);
