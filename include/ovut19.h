@@ -24,5 +24,6 @@
 /* Document information and path mapping. */
 #include "ovut19/docinfo.h"
 #include "ovut19/paths.h"
+#include "ovut19/help.h"
 
 #endif

@@ -5,6 +5,7 @@
 #include "environment/loader_lock.h"
 #include "environment/process_identity.h"
 #include "foundation/string.h"
+#include "help/help_object.h"
 #include "locale/locale_lifecycle.h"
 #include "memory/registry.h"
 #include "profile/profile_lifecycle.h"
@@ -51,6 +52,7 @@ void ProcessDetach() {
   InterlockedExchange(&g_shuttingDown, 1);
   // Temporary files: stop the remover and delete what is still queued, before the channel closes.
   tempfiles::Shutdown();
+  help::Shutdown();  // the F1 hook's procedure goes with the library
   locale::Shutdown();
   profile::Shutdown();
   memory::Shutdown();

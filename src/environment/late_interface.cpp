@@ -24,6 +24,7 @@ OVUT_LATE_DEF(GDIPlus, p_GdiplusStartup, 12);
 OVUT_LATE_DEF(GDIPlus, p_GdiplusShutdown, 4);
 OVUT_LATE_DEF(CredUI, p_CredUIPromptForCredentials, 40);
 OVUT_LATE_DEF(CredUI, p_CredUIConfirmCredentials, 8);
+OVUT_LATE_DEF(User32, p_WinHelpW, 16);
 
 bool StartGdiPlus() noexcept {
   clsSectionLock hold(GdiThreadingSection());

@@ -57,4 +57,7 @@ OVUT_LATE_DECL(p_CredUIPromptForCredentials,
                DWORD(WINAPI*)(PCREDUI_INFOW, PCWSTR, PCtxtHandle, DWORD, PWSTR, ULONG, PWSTR, ULONG, BOOL*, DWORD));
 OVUT_LATE_DECL(p_CredUIConfirmCredentials, DWORD(WINAPI*)(PCWSTR, BOOL));
 
+// The older help viewer's entry (help objects): later systems drop it.
+OVUT_LATE_DECL(p_WinHelpW, BOOL(WINAPI*)(HWND, LPCWSTR, UINT, ULONG_PTR));
+
 }  // namespace ovut::env
