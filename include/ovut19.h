@@ -18,5 +18,8 @@
 #include "ovut19/tempfiles.h"
 #include "ovut19/locale.h"
 #include "ovut19/debughelp.h"
+#include "ovut19/exhandler.h"
+#include "ovut19/gdihandles.h"
+#include "ovut19/databp.h"
 
 #endif
