@@ -4,6 +4,7 @@
 #include <winternl.h>
 
 #include <cstdio>
+#include <cstring>
 #include <cwchar>
 
 #include "diagnostics/crash_log.h"
@@ -36,9 +37,22 @@ HANDLE LoaderLockOwner() noexcept {
   return lock ? lock->OwningThread : nullptr;
 }
 
+// Copies when every page of the range is committed and readable. (Asking the memory manager,
+// not ReadProcessMemory: that fails for the own process in 32-bit Wine.)
 bool Readable(const void* address, void* out, size_t bytes) noexcept {
-  SIZE_T got = 0;
-  return ReadProcessMemory(GetCurrentProcess(), address, out, bytes, &got) && got == bytes;
+  const UINT_PTR first = reinterpret_cast<UINT_PTR>(address);
+  if (bytes == 0 || first + bytes < first) return false;
+  for (UINT_PTR at = first; at < first + bytes;) {
+    MEMORY_BASIC_INFORMATION info;
+    if (!VirtualQuery(reinterpret_cast<const void*>(at), &info, sizeof info) || info.State != MEM_COMMIT ||
+        (info.Protect & (PAGE_GUARD | PAGE_NOACCESS)) ||
+        !(info.Protect & (PAGE_READONLY | PAGE_READWRITE | PAGE_WRITECOPY | PAGE_EXECUTE_READ |
+                          PAGE_EXECUTE_READWRITE | PAGE_EXECUTE_WRITECOPY)))
+      return false;
+    at = reinterpret_cast<UINT_PTR>(info.BaseAddress) + info.RegionSize;
+  }
+  memcpy(out, address, bytes);
+  return true;
 }
 
 // File name part of a path.
