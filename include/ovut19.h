@@ -25,5 +25,8 @@
 #include "ovut19/docinfo.h"
 #include "ovut19/paths.h"
 #include "ovut19/help.h"
+#include "ovut19/exhandler.h"
+#include "ovut19/gdihandles.h"
+#include "ovut19/databp.h"
 
 #endif

@@ -1,6 +1,7 @@
 #include "dll/lifecycle.h"
 
 #include "diagnostics/debug_output.h"
+#include "diagnostics/handle_lists.h"
 #include "environment/late_load.h"
 #include "environment/loader_lock.h"
 #include "environment/process_identity.h"
@@ -42,6 +43,8 @@ void ProcessAttach(HMODULE library) {
 // the streams hosts handed over, so only what must reach the outside is finished: the viewer's
 // good-bye and the channel's indentation step. (The log file is written and closed per line.)
 void ProcessExit() {
+  // Lost GDI handles are reported before shutdown begins, while library warnings still go out.
+  handles::ReportLostHandles(false);
   InterlockedExchange(&g_shuttingDown, 1);
   debug::Shutdown();
   InterlockedDecrement(&g_attachCount);
@@ -49,6 +52,8 @@ void ProcessExit() {
 
 void ProcessDetach() {
   env::clsAttachDetachScope inLoader;  // late loading: nothing is loaded while detach runs
+  // Lost GDI handles are reported before shutdown begins, while library warnings still go out.
+  handles::ReportLostHandles(true);
   InterlockedExchange(&g_shuttingDown, 1);
   // Temporary files: stop the remover and delete what is still queued, before the channel closes.
   tempfiles::Shutdown();

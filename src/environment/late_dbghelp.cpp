@@ -17,6 +17,9 @@ OVUT_LATE_DEF(DBGHELP, p_SymFunctionTableAccess64, 12);
 OVUT_LATE_DEF(DBGHELP, p_SymGetModuleBase64, 12);
 OVUT_LATE_DEF(DBGHELP, p_StackWalk64, 36);
 OVUT_LATE_DEF(DBGHELP, p_MiniDumpWriteDump, 28);
+OVUT_LATE_DEF(DBGHELP, p_SymSetContext, 12);
+OVUT_LATE_DEF(DBGHELP, p_SymEnumSymbolsW, 24);
+OVUT_LATE_DEF(DBGHELP, p_SymGetTypeInfo, 24);
 
 HANDLE clsDBGHELP::SymbolProcess() noexcept {
   if (process_) return process_;
