@@ -18,11 +18,6 @@ for a in "$@"; do
   if [ -e "$a" ]; then args+=("$(winepath -w "$(realpath "$a")" 2>/dev/null)"); else args+=("$a"); fi
 done
 cd "$build64/bin"
-if [ $# -eq 0 ]; then set -- tour "$(winepath -w "$root/samples" 2>/dev/null)"; fi
-wine ovuthost.exe "$@"
-# Document properties of the sample documents (each format shows its fields once its reader is in).
-if [ "${1:-}" = tour ]; then
-  (cd "$root/samples/docinfo" && wine "$build64/bin/ovuthost.exe" docinfo note.eml page.html letter.rtf report.pdf) || true
 # The viewer runs beside the host; closing its window (taskkill without /f) ends it cleanly.
 view="$build64/bin/ovutview-demo.txt"
 rm -f "$view"
@@ -31,6 +26,10 @@ viewer=$!
 for _ in $(seq 100); do grep -q 'waiting for debug lines' "$view" 2>/dev/null && break; sleep 0.1; done
 rc=0
 wine ovuthost.exe "${args[@]}" || rc=$?
+# Document properties of the sample documents.
+if [ "${1:-}" = tour ]; then
+  (cd "$root/samples/docinfo" && wine "$build64/bin/ovuthost.exe" docinfo note.eml page.html letter.rtf report.pdf) || rc=$?
+fi
 wine taskkill /im ovutview.exe >/dev/null 2>&1 || true
 for _ in $(seq 100); do kill -0 "$viewer" 2>/dev/null || break; sleep 0.1; done
 kill "$viewer" 2>/dev/null || true
