@@ -1,3 +1,5 @@
+/** @file
+    Hardware data breakpoints on the calling thread. */
 #ifndef OVUT19_DATABP_H
 #define OVUT19_DATABP_H
 
@@ -5,7 +7,7 @@
 
 OVUT_EXTERN_C_BEGIN
 
-/* Hardware data breakpoints: a debugger attached to the process stops at the instruction that
+/** Hardware data breakpoints: a debugger attached to the process stops at the instruction that
    writes (or reads or writes) the watched bytes. They use the debug registers of the calling
    thread (four slots) and fire on that thread only. */
 typedef struct UtilDataBP_* HUTILDATABP;

@@ -1,3 +1,5 @@
+/** @file
+    Document information: properties of office, PDF, mail, HTML, RTF, XML and image files. */
 #ifndef OVUT19_DOCINFO_H
 #define OVUT19_DOCINFO_H
 
@@ -8,20 +10,20 @@
 
 OVUT_EXTERN_C_BEGIN
 
-/* Document information: title, subject, author, last author, keywords, comments and the created
+/** Document information: title, subject, author, last author, keywords, comments and the created
    and modified dates of office, PDF, mail, HTML, RTF, XML and image files.
 
    A host opens a handle with a cache lifetime, asks for files with UtilDocInfoGet and closes the
    handle when done. With a cache, an answer for the same path (compared without regard to case)
    is served from memory while the lifetime lasts, and a file whose last-write time has not changed
    is never read twice; a background thread of the handle drops expired entries every second.
-   Files on network shares (\\server\share\...) are read by a background thread that the caller
+   Files on network shares (`\\server\share\...`) are read by a background thread that the caller
    waits for at most its timeout; a share whose root cannot be reached is remembered for the rest
    of the process, and later requests for files on it return 0 at once. A shell link (".lnk")
    delivers the properties of its target. */
 typedef struct UtilDocInfoList_* HUTILDOCINFO;
 
-/* The request a host fills with pointers to its VARIANTs (each may be null: not wanted).
+/** The request a host fills with pointers to its VARIANTs (each may be null: not wanted).
    `size` is the structure's size in bytes as the host knows it: at least
    UTIL_DOCINFO_REQUEST_MIN_SIZE for the first eight values; the source path is filled only when
    it is at least UTIL_DOCINFO_REQUEST_FULL_SIZE. `size` stays 32-bit on both targets, the
@@ -33,20 +35,20 @@ typedef struct UtilDocInfoList_* HUTILDOCINFO;
    VT_BSTR, an unknown text as an empty BSTR. A variant that receives a value is cleared first;
    the host owns the value and clears it. */
 typedef struct UTIL_DOCINFO_REQUEST {
-  DWORD size;
-  VARIANT* created;
-  VARIANT* modified;
-  VARIANT* title;
-  VARIANT* subject;
-  VARIANT* author;
-  VARIANT* lastAuthor;
-  VARIANT* keywords;
-  VARIANT* comments;
-  VARIANT* sourcePath; /* the file actually read: the path itself, or a shell link's target */
+  DWORD size;           /**< the structure's size in bytes as the host knows it */
+  VARIANT* created;     /**< receives the created date (VT_DATE) */
+  VARIANT* modified;    /**< receives the modified date (VT_DATE) */
+  VARIANT* title;       /**< receives the title (VT_BSTR) */
+  VARIANT* subject;     /**< receives the subject (VT_BSTR) */
+  VARIANT* author;      /**< receives the author (VT_BSTR) */
+  VARIANT* lastAuthor;  /**< receives the last author (VT_BSTR) */
+  VARIANT* keywords;    /**< receives the keywords (VT_BSTR) */
+  VARIANT* comments;    /**< receives the comments (VT_BSTR) */
+  VARIANT* sourcePath;  /**< the file actually read: the path itself, or a shell link's target */
 } UTIL_DOCINFO_REQUEST;
 
-#define UTIL_DOCINFO_REQUEST_MIN_SIZE ((DWORD)offsetof(UTIL_DOCINFO_REQUEST, sourcePath))
-#define UTIL_DOCINFO_REQUEST_FULL_SIZE ((DWORD)sizeof(UTIL_DOCINFO_REQUEST))
+#define UTIL_DOCINFO_REQUEST_MIN_SIZE ((DWORD)offsetof(UTIL_DOCINFO_REQUEST, sourcePath)) /**< size for the first eight values */
+#define UTIL_DOCINFO_REQUEST_FULL_SIZE ((DWORD)sizeof(UTIL_DOCINFO_REQUEST)) /**< size that asks for the source path too */
 
 /** Opens a document-information handle.
     @param cacheSeconds  how long an answer is kept for its path, in seconds; 0 means no cache

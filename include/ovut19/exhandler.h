@@ -1,3 +1,5 @@
+/** @file
+    Exception protection and crash reports. */
 #ifndef OVUT19_EXHANDLER_H
 #define OVUT19_EXHANDLER_H
 

@@ -1,3 +1,5 @@
+/** @file
+    Help objects and the F1 key. */
 #ifndef OVUT19_HELP_H
 #define OVUT19_HELP_H
 
@@ -24,11 +26,11 @@
    3 contents, 4 help on help, 261 partial key (data: the key text; empty opens the index).
    Threads: meant for one user-interface thread; the F1 hook sees only that thread's keys. */
 
-#define UTILHELP_CONTEXT 1
-#define UTILHELP_QUIT 2
-#define UTILHELP_CONTENTS 3
-#define UTILHELP_HELPONHELP 4
-#define UTILHELP_PARTIALKEY 261
+#define UTILHELP_CONTEXT 1 /**< show the topic of a context (data: the context) */
+#define UTILHELP_QUIT 2 /**< close the help viewer */
+#define UTILHELP_CONTENTS 3 /**< show the contents */
+#define UTILHELP_HELPONHELP 4 /**< show help on using help */
+#define UTILHELP_PARTIALKEY 261 /**< search a keyword (data: the key text; empty opens the index) */
 
 #ifdef __cplusplus
 /* A help source of the application: asked once for the help message when an object is opened,
@@ -40,9 +42,11 @@ struct IUtilHelp : public IUnknown {
   virtual HRESULT STDMETHODCALLTYPE GetHelpMessage(UINT* helpMessage) = 0;
 };
 #else
+/** A help source of the application (see the C++ declaration). */
 typedef struct IUtilHelp IUtilHelp;
 #endif
 
+/** A help object attached to a window. */
 typedef struct UtilHelp_* HUTILHELP;
 
 OVUT_EXTERN_C_BEGIN

@@ -1,3 +1,5 @@
+/** @file
+    UNC and local path mapping. */
 #ifndef OVUT19_PATHS_H
 #define OVUT19_PATHS_H
 
@@ -23,7 +25,7 @@ OVUT_EXTERN_C_BEGIN
 OVUT_API int WINAPI UtilEnsureUNCPath(LPCWSTR path, BSTR* result);
 
 /** Turns a UNC path into the drive-letter form when the user has connected its share to a drive
-    (\\srv\share\dir\f.txt with \\SRV\share on N: gives N:\dir\f.txt; \\srv\share gives N:).
+    (`\\srv\share\dir\f.txt` with `\\SRV\share` on N: gives `N:\dir\f.txt`; `\\srv\share` gives `N:`).
     @param path    the path; null gives -1
     @param result  receives the drive-letter form, or the normalised path when no remembered
                    connection matches or the path is not a UNC path; allocated when *result is

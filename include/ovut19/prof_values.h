@@ -1,3 +1,5 @@
+/** @file
+    Variant values, streams and files stored in a profile. */
 #ifndef OVUT19_PROF_VALUES_H
 #define OVUT19_PROF_VALUES_H
 
