@@ -112,6 +112,7 @@ OVUT19_HPP_CLOSER(ModuleCloser, HUTILMODULE, UtilJobClose);
 OVUT19_HPP_CLOSER(HeapCloser, HUTILHEAP, UtilHeapDelete);
 OVUT19_HPP_CLOSER(ZipCloser, HUTILZIP, UtilZIPClose);
 OVUT19_HPP_CLOSER(DebugHelpCloser, HUTILDEBUGHELP, UtilDebugHelpJobClose);
+OVUT19_HPP_CLOSER(DocInfoCloser, HUTILDOCINFO, UtilDocInfoClose);
 #undef OVUT19_HPP_CLOSER
 
 // Text of a call that fills a buffer of `size` characters and answers a size query (null buffer)
@@ -303,7 +304,51 @@ class DebugHelpJob : public detail::Owner<HUTILDEBUGHELP, detail::DebugHelpClose
 };
 
 // ---- Document information ---------------------------------------------------------------------
-// Reserved: the owner of document-information handles belongs here, beside the other owners.
+
+// The properties of one document; dates as VT_DATE values, absent when the file gives none.
+struct DocumentInfo {
+  std::optional<DATE> created, modified;
+  std::wstring title, subject, author, lastAuthor, keywords, comments, sourcePath;
+};
+
+// A document-information handle with its cache; one handle may serve several threads.
+class DocInfoList : public detail::Owner<HUTILDOCINFO, detail::DocInfoCloser> {
+ public:
+  using Owner::Owner;
+  static Result<DocInfoList> TryOpen(DWORD cacheSeconds = 0) {
+    DocInfoList list(UtilDocInfoOpen(cacheSeconds));
+    if (!list) return Result<DocInfoList>::Failure(-1, "UtilDocInfoOpen");
+    return list;
+  }
+  static DocInfoList Open(DWORD cacheSeconds = 0) { return TryOpen(cacheSeconds).value(); }
+
+  // The file's properties, or nothing when none are available (unreadable file, unreachable
+  // share, timeout of a background load).
+  std::optional<DocumentInfo> Get(const wchar_t* path, DWORD timeoutSeconds = 10) const {
+    VARIANT v[9];
+    for (VARIANT& x : v) VariantInit(&x);
+    UTIL_DOCINFO_REQUEST r{};
+    r.size = UTIL_DOCINFO_REQUEST_FULL_SIZE;
+    VARIANT** slots[9] = {&r.created, &r.modified, &r.title, &r.subject, &r.author,
+                          &r.lastAuthor, &r.keywords, &r.comments, &r.sourcePath};
+    for (int i = 0; i < 9; ++i) *slots[i] = &v[i];
+    std::optional<DocumentInfo> info;
+    if (UtilDocInfoGet(get(), path, &r, timeoutSeconds) == 1) {
+      DocumentInfo d;
+      if (v[0].vt == VT_DATE) d.created = v[0].date;
+      if (v[1].vt == VT_DATE) d.modified = v[1].date;
+      std::wstring* texts[7] = {&d.title, &d.subject, &d.author, &d.lastAuthor, &d.keywords,
+                                &d.comments, &d.sourcePath};
+      for (int i = 0; i < 7; ++i) {
+        const VARIANT& t = v[i + 2];
+        if (t.vt == VT_BSTR && t.bstrVal) texts[i]->assign(t.bstrVal, SysStringLen(t.bstrVal));
+      }
+      info = std::move(d);
+    }
+    for (VARIANT& x : v) VariantClear(&x);
+    return info;
+  }
+};
 
 // ---- Packed data as text ----------------------------------------------------------------------
 

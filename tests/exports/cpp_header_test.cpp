@@ -115,4 +115,23 @@ TEST(CppHeader, TextResults) {
   EXPECT_EQ(UTIL_DBGHELP_NO_MODULE, job.TrySymbol(reinterpret_cast<const void*>(16)).error());
 }
 
+TEST(CppHeader, DocInfoListDeliversTextsAndNothingForMissingFiles) {
+  const std::wstring path = TempPath(L"cpp_header_doc.eml");
+  HANDLE h = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+  ASSERT_NE(INVALID_HANDLE_VALUE, h);
+  const char mail[] = "Subject: =?ISO-8859-1?Q?Gr=FC=DFe?=\r\nFrom: Anna <anna@example.org>\r\n\r\nbody\r\n";
+  DWORD written = 0;
+  WriteFile(h, mail, sizeof(mail) - 1, &written, nullptr);
+  CloseHandle(h);
+
+  ovut19::DocInfoList list = ovut19::DocInfoList::Open();
+  auto info = list.Get(path.c_str());
+  ASSERT_TRUE(info);
+  EXPECT_EQ(L"Gr\u00fc\u00dfe", info->title);
+  EXPECT_EQ(path, info->sourcePath);
+  EXPECT_TRUE(info->modified);
+  EXPECT_FALSE(list.Get(TempPath(L"cpp_header_no_such.eml").c_str()));
+  DeleteFileW(path.c_str());
+}
+
 }  // namespace
