@@ -149,8 +149,21 @@ class CrashProcess : public ::testing::Test {
 };
 envtest::ScopedRegValue* CrashProcess::debugger_ = nullptr;
 
+// The platform's dump writer reads the crashed process through ReadProcessMemory, which the
+// emulated 32-bit Wine refuses for a process's own memory: there no dump (and so no archive) can
+// be written, and the report names the log file instead.
+bool DumpWriterCanRead() {
+  int probe = 42, copy = 0;
+  SIZE_T n = 0;
+  return ReadProcessMemory(GetCurrentProcess(), &probe, &copy, sizeof probe, &n) && copy == 42;
+}
+
 // The report of a crash that asked the user (Yes), then told where the archive is (No).
 void ExpectArchivedReport(Child& child, DWORD code, const wchar_t* name, bool full) {
+  if (!DumpWriterCanRead()) {
+    EXPECT_TRUE(InOrder(child.LogLines(), {L">>>========================= ", L"Exception code: 0x", L"Registers:"}));
+    GTEST_SKIP() << "this platform's dump writer cannot read process memory; text report checked only";
+  }
   std::vector<std::wstring> expected = {L">>>========================= ", L"Exception code: 0x",
                                         L"Registers:", kIp, L"CS: 0x", L"Flags:0x", L"Code environment:", L" 0"};
   if (full) {
