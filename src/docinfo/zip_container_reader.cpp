@@ -49,24 +49,16 @@ bool Group(const wchar_t* pattern, const String& text, String& out) {
   return true;
 }
 
-void ReadCoreProperties(const String& part, DocFields& fields) {
-  String block;
-  if (!Group(L"<cp:coreProperties\\b[^>]*>(.*?)</cp:coreProperties\\s*>", part, block)) return;
-  static const struct {
-    const wchar_t* pattern;
-    String DocFields::*text;
-    SYSTEMTIME DocFields::*date;
-  } kElements[] = {
-      {L"<dc:creator(?:\\s[^>]*)?>(.*?)</dc:creator\\s*>", &DocFields::author, nullptr},
-      {L"<dcterms:created(?:\\s[^>]*)?>(.*?)</dcterms:created\\s*>", nullptr, &DocFields::created},
-      {L"<dcterms:modified(?:\\s[^>]*)?>(.*?)</dcterms:modified\\s*>", nullptr, &DocFields::modified},
-      {L"<cp:lastModifiedBy(?:\\s[^>]*)?>(.*?)</cp:lastModifiedBy\\s*>", &DocFields::lastAuthor, nullptr},
-      {L"<dc:title(?:\\s[^>]*)?>(.*?)</dc:title\\s*>", &DocFields::title, nullptr},
-      {L"<dc:subject(?:\\s[^>]*)?>(.*?)</dc:subject\\s*>", &DocFields::subject, nullptr},
-      {L"<cp:keywords(?:\\s[^>]*)?>(.*?)</cp:keywords\\s*>", &DocFields::keywords, nullptr},
-      {L"<dc:description(?:\\s[^>]*)?>(.*?)</dc:description\\s*>", &DocFields::comments, nullptr},
-  };
-  for (const auto& e : kElements) {
+// One property element: its pattern, and the text or date field it fills.
+struct ElementRule {
+  const wchar_t* pattern;
+  String DocFields::*text;
+  SYSTEMTIME DocFields::*date;
+};
+
+void ApplyRules(const ElementRule* rules, size_t count, const String& block, DocFields& fields) {
+  for (size_t i = 0; i < count; ++i) {
+    const ElementRule& e = rules[i];
     String value;
     if (!Group(e.pattern, block, value)) continue;
     if (e.text) {
@@ -78,14 +70,26 @@ void ReadCoreProperties(const String& part, DocFields& fields) {
   }
 }
 
+void ReadCoreProperties(const String& part, DocFields& fields) {
+  String block;
+  if (!Group(L"<cp:coreProperties\\b[^>]*>(.*?)</cp:coreProperties\\s*>", part, block)) return;
+  static const ElementRule kElements[] = {
+      {L"<dc:creator(?:\\s[^>]*)?>(.*?)</dc:creator\\s*>", &DocFields::author, nullptr},
+      {L"<dcterms:created(?:\\s[^>]*)?>(.*?)</dcterms:created\\s*>", nullptr, &DocFields::created},
+      {L"<dcterms:modified(?:\\s[^>]*)?>(.*?)</dcterms:modified\\s*>", nullptr, &DocFields::modified},
+      {L"<cp:lastModifiedBy(?:\\s[^>]*)?>(.*?)</cp:lastModifiedBy\\s*>", &DocFields::lastAuthor, nullptr},
+      {L"<dc:title(?:\\s[^>]*)?>(.*?)</dc:title\\s*>", &DocFields::title, nullptr},
+      {L"<dc:subject(?:\\s[^>]*)?>(.*?)</dc:subject\\s*>", &DocFields::subject, nullptr},
+      {L"<cp:keywords(?:\\s[^>]*)?>(.*?)</cp:keywords\\s*>", &DocFields::keywords, nullptr},
+      {L"<dc:description(?:\\s[^>]*)?>(.*?)</dc:description\\s*>", &DocFields::comments, nullptr},
+  };
+  ApplyRules(kElements, sizeof kElements / sizeof kElements[0], block, fields);
+}
+
 void ReadOdfMeta(const String& part, DocFields& fields) {
   String block;
   if (!Group(L"<office:meta\\b[^>]*>(.*?)</office:meta\\s*>", part, block)) return;
-  static const struct {
-    const wchar_t* pattern;
-    String DocFields::*text;
-    SYSTEMTIME DocFields::*date;
-  } kElements[] = {
+  static const ElementRule kElements[] = {
       {L"<meta:initial-creator(?:\\s[^>]*)?>(.*?)</meta:initial-creator\\s*>", &DocFields::author, nullptr},
       {L"<meta:creation-date(?:\\s[^>]*)?>(.*?)</meta:creation-date\\s*>", nullptr, &DocFields::created},
       {L"<dc:creator(?:\\s[^>]*)?>(.*?)</dc:creator\\s*>", &DocFields::lastAuthor, nullptr},
@@ -94,16 +98,7 @@ void ReadOdfMeta(const String& part, DocFields& fields) {
       {L"<dc:description(?:\\s[^>]*)?>(.*?)</dc:description\\s*>", &DocFields::comments, nullptr},
       {L"<dc:date(?:\\s[^>]*)?>(.*?)</dc:date\\s*>", nullptr, &DocFields::modified},
   };
-  for (const auto& e : kElements) {
-    String value;
-    if (!Group(e.pattern, block, value)) continue;
-    if (e.text) {
-      fields.*(e.text) = ElementText(value);
-    } else {
-      SYSTEMTIME t;
-      if (ParseIsoDate(ElementText(value), t)) fields.*(e.date) = t;
-    }
-  }
+  ApplyRules(kElements, sizeof kElements / sizeof kElements[0], block, fields);
   // Office suites write one meta:keyword per keyword, with or without a meta:keywords around them.
   clsPatternLease keyword(L"<meta:keyword(?:\\s[^>]*)?>(.*?)</meta:keyword\\s*>", clsRegEx::kDotAll);
   String joined;

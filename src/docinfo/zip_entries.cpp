@@ -6,15 +6,16 @@
 #include "diagnostics/debug_output.h"
 #include "docinfo/inflate_bounded.h"
 #include "docinfo/source_read.h"
+#include "zip/zip_format.h"
 
 namespace docinfo {
 namespace {
 
-constexpr uint32_t kLocalSignature = 0x04034B50;
-constexpr uint32_t kCentralSignature = 0x02014B50;
-constexpr uint32_t kEndSignature = 0x06054B50;
-constexpr uint32_t kEnd64Signature = 0x06064B50;
-constexpr uint32_t kLocator64Signature = 0x07064B50;
+using ovut::zip::kCentralSignature;
+using ovut::zip::kEndSignature;
+using ovut::zip::kLocalSignature;
+constexpr uint32_t kEnd64Signature = ovut::zip::kZip64EndSignature;
+constexpr uint32_t kLocator64Signature = ovut::zip::kZip64LocatorSignature;
 constexpr int kMaxEntries = 65536;
 constexpr size_t kMaxCentralBytes = 8u << 20;
 
