@@ -9,6 +9,14 @@ export WINEPREFIX="${WINEPREFIX:-$broot/wineprefix}"
 export WINEDEBUG=-all
 export WINEDLLOVERRIDES="mscoree,mshtml="
 
+# Compiled objects are cached in the ignored .cache/ccache, so a run after a small change (or a CI
+# run that keeps the ignored folders) recompiles only what changed. Paths are taken relative to
+# the tree, so clones in other folders share the cache.
+if command -v ccache >/dev/null 2>&1; then
+  export CCACHE_DIR="${CCACHE_DIR:-$root/.cache/ccache}" CCACHE_BASEDIR="${CCACHE_BASEDIR:-$root}" CCACHE_NOHASHDIR=1
+  export CMAKE_C_COMPILER_LAUNCHER=ccache CMAKE_CXX_COMPILER_LAUNCHER=ccache
+fi
+
 # The ctest emulator of each target: 64-bit Wine, or 32-bit Wine under qemu (scripts/wine32.sh).
 emulator_for() { case $1 in i686-*) echo "$root/scripts/wine32.sh";; *) echo wine;; esac; }
 

@@ -10,6 +10,8 @@ packages=(g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix libz-mingw-w64-dev
           wine wine64 googletest dpkg-dev unzip python3)
 # The API reference, the MSVC import library and the consumer tests of the installed package.
 packages+=(doxygen llvm lld zip)
+# Compiled objects are kept between runs in an ignored folder (scripts/env.sh).
+packages+=(ccache)
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "ok installed" || missing+=("$p")
