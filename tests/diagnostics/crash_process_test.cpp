@@ -211,6 +211,8 @@ TEST_F(CrashProcess, NxViolationWritesFullReportWithModulesAndStack) {
   ASSERT_TRUE(child.Run(L"nx yes"));
   EXPECT_EQ(child.exitCode, 0xC0000005u);
   ExpectArchivedReport(child, 0xC0000005, L"Access Violation", true);
+  // The module list and the stack walk read process memory the same way the dump writer does.
+  if (IsSkipped()) return;
   // The module list names the crashing program, the trace passes through its frames.
   bool program = false, frame = false;
   for (const auto& line : child.LogLines()) {
