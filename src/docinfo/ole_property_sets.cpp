@@ -21,11 +21,11 @@ constexpr size_t kIdCount = kLastId - kFirstId + 1;
 
 // The code page narrow strings of the set are stored in (0: the ANSI code page).
 UINT SetCodePage(IPropertyStorage* set) {
-  PROPSPEC spec{};
-  spec.ulKind = PRSPEC_PROPID;
-  spec.propid = PID_CODEPAGE;
+  PROPSPEC which{};
+  which.ulKind = PRSPEC_PROPID;
+  which.propid = PID_CODEPAGE;
   PropVariantArray<1> value;
-  if (set->ReadMultiple(1, &spec, value.Data()) != S_OK || value[0].vt != VT_I2) return 0;
+  if (set->ReadMultiple(1, &which, value.Data()) != S_OK || value[0].vt != VT_I2) return 0;
   const UINT cp = static_cast<USHORT>(value[0].iVal);
   return cp == 1200 || !IsValidCodePage(cp) ? 0 : cp;  // 1200: the set's texts are UTF-16 anyway
 }
@@ -48,13 +48,13 @@ int Read(const DocSource& source, DocFields& fields) {
   hr = sets->Open(FMTID_SummaryInformation, STGM_READ | STGM_SHARE_EXCLUSIVE, set.Put());
   if (FAILED(hr)) return -1;
 
-  PROPSPEC specs[kIdCount];
+  PROPSPEC ids[kIdCount];
   for (size_t i = 0; i < kIdCount; ++i) {
-    specs[i].ulKind = PRSPEC_PROPID;
-    specs[i].propid = kFirstId + static_cast<PROPID>(i);
+    ids[i].ulKind = PRSPEC_PROPID;
+    ids[i].propid = kFirstId + static_cast<PROPID>(i);
   }
   PropVariantArray<kIdCount> values;
-  hr = set->ReadMultiple(kIdCount, specs, values.Data());
+  hr = set->ReadMultiple(kIdCount, ids, values.Data());
   if (FAILED(hr)) {
     ovut::debug::Warning(L"WRN: summary properties of '%s' cannot be read (%#lx)", source.path,
                          static_cast<unsigned long>(hr));
@@ -63,8 +63,8 @@ int Read(const DocSource& source, DocFields& fields) {
   SummaryAssigner assign(fields, SetCodePage(set.Get()));
   for (size_t i = 0; i < kIdCount; ++i) {
     // A narrow text the property storage could not convert arrives empty or lossy.
-    if (haveNarrow[i]) assign.AssignText(specs[i].propid, narrow[i]);
-    else assign.Assign(specs[i].propid, values[i]);
+    if (haveNarrow[i]) assign.AssignText(ids[i].propid, narrow[i]);
+    else assign.Assign(ids[i].propid, values[i]);
   }
   assign.Finish();
   return 0;

@@ -57,16 +57,16 @@ bool MakeSummaryFile(const std::wstring& path, const std::vector<Prop>& props, D
   if (FAILED(sets->Create(FMTID_SummaryInformation, nullptr, flags, STGM_CREATE | STGM_READWRITE | STGM_SHARE_EXCLUSIVE,
                           set.Put())))
     return false;
-  std::vector<PROPSPEC> specs;
+  std::vector<PROPSPEC> ids;
   std::vector<PROPVARIANT> values;
   for (const Prop& p : props) {
     PROPSPEC s{};
     s.ulKind = PRSPEC_PROPID;
     s.propid = p.id;
-    specs.push_back(s);
+    ids.push_back(s);
     values.push_back(p.value);
   }
-  return SUCCEEDED(set->WriteMultiple(static_cast<ULONG>(specs.size()), specs.data(), values.data(), PID_FIRST_USABLE)) &&
+  return SUCCEEDED(set->WriteMultiple(static_cast<ULONG>(ids.size()), ids.data(), values.data(), PID_FIRST_USABLE)) &&
          SUCCEEDED(set->Commit(STGC_DEFAULT));
 }
 
