@@ -9,6 +9,7 @@
 
 #include "diagnostics/crash_log.h"
 #include "diagnostics/gpf_protection.h"
+#include "diagnostics/module_info.h"
 #include "environment/late_dbghelp.h"
 #include "environment/shared_locks.h"
 
@@ -18,24 +19,12 @@ namespace {
 UINT_PTR g_ntBase = 0, g_ntEnd = 0;
 
 #ifdef _WIN64
-constexpr size_t kLoaderLockOffset = 0x110;  // PEB::LoaderLock
 constexpr DWORD kMachine = IMAGE_FILE_MACHINE_AMD64;
 constexpr ULONG kFrameRegister = 334, kStackRegister = 335;  // CV_AMD64_RBP, CV_AMD64_RSP
 #else
-constexpr size_t kLoaderLockOffset = 0xA0;
 constexpr DWORD kMachine = IMAGE_FILE_MACHINE_I386;
 constexpr ULONG kFrameRegister = 22, kStackRegister = 21;  // CV_REG_EBP, CV_REG_ESP
 #endif
-
-HANDLE LoaderLockOwner() noexcept {
-#pragma GCC diagnostic push
-#pragma GCC diagnostic ignored "-Warray-bounds"
-  const BYTE* peb = reinterpret_cast<const BYTE*>(NtCurrentTeb()->ProcessEnvironmentBlock);
-#pragma GCC diagnostic pop
-  if (!peb) return nullptr;
-  const RTL_CRITICAL_SECTION* lock = *reinterpret_cast<RTL_CRITICAL_SECTION* const*>(peb + kLoaderLockOffset);
-  return lock ? lock->OwningThread : nullptr;
-}
 
 // Copies when every page of the range is committed and readable. (Asking the memory manager,
 // not ReadProcessMemory: that fails for the own process in 32-bit Wine.)
@@ -190,7 +179,7 @@ void PrepareReportFacts() noexcept {
 }
 
 bool HeapOrLoaderUnsafe(const EXCEPTION_POINTERS* exception) noexcept {
-  if (LoaderLockOwner()) return true;
+  if (debug::LoaderLockOwner()) return true;
   const UINT_PTR at = reinterpret_cast<UINT_PTR>(exception->ExceptionRecord->ExceptionAddress);
   return g_ntBase && at >= g_ntBase && at < g_ntEnd;
 }

@@ -49,7 +49,7 @@ ChannelIdentity ChannelIdentity::Of(HMODULE library) {
   return id;
 }
 
-bool LoaderLockHeld() {
+HANDLE LoaderLockOwner() noexcept {
   // PEB::LoaderLock; the offset is fixed per architecture.
 #ifdef _WIN64
   constexpr size_t kLoaderLockOffset = 0x110;
@@ -60,9 +60,13 @@ bool LoaderLockHeld() {
 #pragma GCC diagnostic ignored "-Warray-bounds"  // the segment read in NtCurrentTeb looks like [0]
   const BYTE* peb = reinterpret_cast<const BYTE*>(NtCurrentTeb()->ProcessEnvironmentBlock);
 #pragma GCC diagnostic pop
-  if (!peb) return false;
+  if (!peb) return nullptr;
   const RTL_CRITICAL_SECTION* lock = *reinterpret_cast<RTL_CRITICAL_SECTION* const*>(peb + kLoaderLockOffset);
-  return lock && lock->OwningThread == reinterpret_cast<HANDLE>(static_cast<ULONG_PTR>(GetCurrentThreadId()));
+  return lock ? lock->OwningThread : nullptr;
+}
+
+bool LoaderLockHeld() {
+  return LoaderLockOwner() == reinterpret_cast<HANDLE>(static_cast<ULONG_PTR>(GetCurrentThreadId()));
 }
 
 String ModuleInfoText(HMODULE module, const String& fileName) {

@@ -19,6 +19,9 @@ struct ChannelIdentity {
 // True while the calling thread holds the process loader lock (inside DllMain and friends),
 // when loading or resource queries must not be attempted.
 bool LoaderLockHeld();
+// The thread that holds the loader lock (any thread), null when it is free. Reads the process
+// environment block only: safe in a crash handler, allocates nothing.
+HANDLE LoaderLockOwner() noexcept;
 
 // "<FILE NAME> <FileVersion> <Build>" from the module's version resource, or
 // "<FILE NAME> <no version info>"; "<module info cannot be queried right now>" under the loader lock.

@@ -1,4 +1,5 @@
 #include "help_fixture.h"
+#include "support/test_support.h"
 
 #include <cstring>
 #include <map>
@@ -162,23 +163,9 @@ std::wstring TempPath(const wchar_t* name) {
 }
 
 void WriteFileText(const std::wstring& path, const char* text) {
-  HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
-  ASSERT_NE(file, INVALID_HANDLE_VALUE);
-  DWORD written = 0;
-  WriteFile(file, text, static_cast<DWORD>(strlen(text)), &written, nullptr);
-  CloseHandle(file);
+  ASSERT_TRUE(testsupport::WriteFileBytes(path, text));
 }
 
-std::string ReadFileText(const std::wstring& path) {
-  std::string text;
-  HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                            nullptr, OPEN_EXISTING, 0, nullptr);
-  if (file == INVALID_HANDLE_VALUE) return text;
-  char buffer[4096];
-  DWORD got = 0;
-  while (ReadFile(file, buffer, sizeof buffer, &got, nullptr) && got) text.append(buffer, got);
-  CloseHandle(file);
-  return text;
-}
+std::string ReadFileText(const std::wstring& path) { return testsupport::ReadFileBytes(path); }
 
 }  // namespace helptest
