@@ -31,6 +31,14 @@ OVUT_API DWORD WINAPI UtilGetOSEnvironmentType(void);
     "NonInteractiveApps" (";"-separated base names), and for every environment type but 1.
     @return 1 allowed, else 0. */
 OVUT_API BOOL WINAPI UtilGetUIInteractionAllowed(void);
+/** Turns parallel compression (the ZIP list, packed profile save and load) on or off for the
+    process. It is on by default, on all processors, unless the DWORD "ParallelCompression" under
+    HKCU, else HKLM, "Software\\Orvask" is 0. Archives and profiles are byte for byte the same
+    either way; off only uses one thread.
+    @param on  TRUE to compress on all processors, FALSE for one thread
+    @return the previous setting (TRUE on).
+    Threads: any thread; compression already running keeps its threads. */
+OVUT_API BOOL WINAPI UtilSetParallelCompression(BOOL on);
 
 /** Expands environment variables (cut at MAX_PATH characters), then "%NAME%" tokens of upper-case
     letters, digits, "_" and blanks that name a value under "Shell Folders" of the current user

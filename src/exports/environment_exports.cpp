@@ -3,6 +3,7 @@
 #include "environment/assert_box.h"
 #include "environment/folder_tokens.h"
 #include "environment/language.h"
+#include "environment/parallel_compression.h"
 #include "environment/shared_locks.h"
 #include "environment/ui_policy.h"
 #include "environment/window_messages.h"
@@ -27,6 +28,8 @@ LPCRITICAL_SECTION* WINAPI UtilGetDBGHELPThreadingCS(LPCRITICAL_SECTION* out) {
 DWORD WINAPI UtilGetOSEnvironmentType(void) { return ovut::env::GetEnvironmentType(); }
 
 BOOL WINAPI UtilGetUIInteractionAllowed(void) { return ovut::env::UIInteractionAllowed() ? 1 : 0; }
+
+BOOL WINAPI UtilSetParallelCompression(BOOL on) { return ovut::env::SetParallelCompression(on != 0) ? 1 : 0; }
 
 int WINAPI UtilExpandDefaultTokensOfFolderPath(LPCWSTR path, BSTR* result, void*) {
   if (!path || !result) return 0;
