@@ -15,21 +15,30 @@ export WINEDLLOVERRIDES="mscoree,mshtml="
 if command -v ccache >/dev/null 2>&1; then
   export CCACHE_DIR="${CCACHE_DIR:-$root/.cache/ccache}" CCACHE_BASEDIR="${CCACHE_BASEDIR:-$root}" CCACHE_NOHASHDIR=1
   export CMAKE_C_COMPILER_LAUNCHER=ccache CMAKE_CXX_COMPILER_LAUNCHER=ccache
+  # Precompiled headers (CMakeLists.txt) are cached only with these.
+  export CCACHE_SLOPPINESS="${CCACHE_SLOPPINESS:-pch_defines,time_macros,include_file_mtime,include_file_ctime}"
 fi
 
-# The ctest emulator of each target: 64-bit Wine, or 32-bit Wine under qemu (scripts/wine32.sh).
-emulator_for() { case $1 in i686-*) echo "$root/scripts/wine32.sh";; *) echo wine;; esac; }
+# The ctest emulator of each target: 64-bit Wine (scripts/wine64.sh), or 32-bit Wine under qemu
+# (scripts/wine32.sh).
+emulator_for() { case $1 in i686-*) echo "$root/scripts/wine32.sh";; *) echo "$root/scripts/wine64.sh";; esac; }
 
 # Configures when the folder is new or was configured otherwise (a demo's folder without tests,
 # another emulator), then builds.
 configure_and_build() {  # $1 = triple, $2 = build dir, $3 = tests ON/OFF ("" keeps the folder's choice, OFF when new)
-  local cache="$2/CMakeCache.txt" emu tests=$3
+  local cache="$2/CMakeCache.txt" emu tests=$3 gen=Ninja
   emu=$(emulator_for "$1")
   cached() { sed -n "s/^$1:[A-Z]*=//p" "$cache" 2>/dev/null; }
+  command -v ninja >/dev/null 2>&1 || gen="Unix Makefiles"
+  # A folder made by another generator cannot be reconfigured: start it afresh.
+  if [ -f "$cache" ] && [ "$(cached CMAKE_GENERATOR)" != "$gen" ]; then
+    [ -z "$tests" ] && tests=$(cached OVUT_BUILD_TESTS)
+    rm -rf "$cache" "$2/CMakeFiles"
+  fi
   if [ ! -f "$cache" ] || { [ -n "$tests" ] && [ "$(cached OVUT_BUILD_TESTS)" != "$tests" ]; } ||
      [ "$(cached CMAKE_CROSSCOMPILING_EMULATOR)" != "$emu" ]; then
     [ -f "$cache" ] && [ -z "$tests" ] && tests=$(cached OVUT_BUILD_TESTS)
-    cmake -S "$root" -B "$2" -DCMAKE_TOOLCHAIN_FILE="$root/cmake/toolchain-$1.cmake" \
+    cmake -S "$root" -B "$2" -G "$gen" -DCMAKE_TOOLCHAIN_FILE="$root/cmake/toolchain-$1.cmake" \
       -DOVUT_BUILD_TESTS="${tests:-OFF}" -DCMAKE_CROSSCOMPILING_EMULATOR="$emu" >/dev/null
   fi
   cmake --build "$2" -j"$(nproc)"

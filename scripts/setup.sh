@@ -11,7 +11,7 @@ packages=(g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix libz-mingw-w64-dev
 # The API reference, the MSVC import library and the consumer tests of the installed package.
 packages+=(doxygen llvm lld zip)
 # Compiled objects are kept between runs in an ignored folder (scripts/env.sh).
-packages+=(ccache)
+packages+=(ccache ninja-build)
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "ok installed" || missing+=("$p")
