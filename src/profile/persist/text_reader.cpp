@@ -331,6 +331,10 @@ int ReadNamedRootIni(clsItemList& root, clsLineSource& lines) {
   try {
     ReadProfileText(root, 0, lines, kModeIni, counter);
   } catch (const clsLoadException& e) {
+    // A read failing later in the text outranks the format error (the caller reports it).
+    while (lines.Next(n) != nullptr) {
+    }
+    if (lines.status() != clsLineSource::kComplete) return 1;
     ovut::debug::Warning(L"INI: error '%s' in line %d", e.message.c_str(), static_cast<int>(e.line));
     return 0;
   }
