@@ -232,3 +232,56 @@ TEST(PersistLimits, StreamThatBreaksOffGivesNoText) {
     EXPECT_EQ(back, data);
   }
 }
+
+// Texts larger than the piece the loader reads at a time: lines and a value longer than a piece
+// straddle the reads and come back exactly, and a read that breaks off after some pieces (or a
+// format error before that point) still fails the whole load and keeps nothing.
+TEST(PersistLimits, LargeTextsReadInPieces) {
+  Job j;
+  clsItemList& l = AddList(j.root(), L"Big");
+  for (int i = 0; i < 6000; ++i) Add(l, L"Key" + std::to_wstring(i), L"value <" + std::to_wstring(i) + L"> & more");
+  Add(l, L"long", std::wstring(300000, L'x') + L"\t" + std::wstring(1000, L'y'));
+  Add(j.root(), L"after", L"1");
+  const std::wstring full = Dump(j.root());
+  const std::string xml = Save(*j.job, 1), ini = Save(*j.job, 0);
+  std::string ini8 = "[Named]\r\n";
+  std::wstring full8;
+  for (int i = 0; i < 40000; ++i) {
+    ini8 += " \tk" + std::to_string(i) + "=  v" + std::to_string(i) + "\r\n\r\n\n";
+    full8 += L"k" + std::to_wstring(i) + L"=  v" + std::to_wstring(i) + L";";
+  }
+  std::string badXml = xml;
+  badXml.insert(xml.find(Bytes(L"<item")), Bytes(L"oops\r\n"));
+  ASSERT_GT(xml.size(), 1000000u);
+  ASSERT_GT(ini8.size(), 600000u);
+  const uint64_t kAll = ~0ull;
+  const struct {
+    const char* what;
+    const std::string& bytes;
+    const std::wstring& dump;
+    uint64_t deliver;
+    AwkwardStream::Cut cut;
+    int error;
+  } cases[] = {
+      {"XML whole", xml, full, kAll, AwkwardStream::kEndSilently, 0},
+      {"UTF-16 INI whole", ini, full, kAll, AwkwardStream::kEndSilently, 0},
+      {"8-bit named INI whole", ini8, full8, kAll, AwkwardStream::kEndSilently, 0},
+      {"XML cut late", xml, full, xml.size() * 3 / 4, AwkwardStream::kEndSilently, -10},
+      {"XML failing late", xml, full, xml.size() * 3 / 4, AwkwardStream::kFail, -10},
+      {"8-bit named INI cut late", ini8, full8, ini8.size() * 3 / 4, AwkwardStream::kEndSilently, -10},
+      {"format error, then the read fails", badXml, full, xml.size() * 3 / 4, AwkwardStream::kEndSilently, -10},
+      {"format error, read complete", badXml, full, kAll, AwkwardStream::kEndSilently, -7},
+  };
+  for (const auto& c : cases) {
+    AwkwardStream s(c.bytes, c.deliver, c.cut, 7777, 0);
+    testsupport::DebugCapture lines;
+    int err = 1;
+    std::wstring dump = OpenStream(&s, &err);
+    EXPECT_EQ(err, c.error) << c.what;
+    EXPECT_TRUE(dump == (c.error ? L"" : c.dump)) << c.what;
+    if (c.error == -10) {
+      EXPECT_TRUE(lines.Contains(L"the profile could not be read completely")) << c.what;
+      EXPECT_FALSE(lines.Contains(L"bad format")) << c.what;
+    }
+  }
+}

@@ -1,5 +1,7 @@
-// Line source of the profile text reader: the whole stream in memory once, cut into lines in
-// place. Blank lines and leading blanks are never returned; trailing blanks are kept.
+// Line source of the profile text reader: the text cut into lines in place. A file is read in
+// pieces into one buffer that is reused (and grows only for a line longer than it holds), so a
+// large profile never needs its whole text in memory at once. Blank lines and leading blanks
+// are never returned; trailing blanks are kept.
 #pragma once
 #include <cstdint>
 #include <string>
@@ -21,7 +23,9 @@ class clsLineSource {
  public:
   // Reads `file` from offset 0 to its size: UTF-16 (a leading FF FE skipped) when `wide`,
   // else 8-bit text converted per line with the default String code page. Unless status() is
-  // kComplete the source holds no line: a partial text must never pass for the whole file.
+  // kComplete the source holds no line: a partial text must never pass for the whole file. A
+  // read that fails after the first piece ends the lines there and sets status(), so check it
+  // again once Next() has returned nullptr (or the reading stopped early).
   clsLineSource(clsFile& file, bool wide);
   // Over UTF-16 text already in memory.
   explicit clsLineSource(std::wstring text);
@@ -33,8 +37,17 @@ class clsLineSource {
   Status status() const { return status_; }
 
  private:
+  // Moves the unread units to the front and reads the next piece behind them; false at the end
+  // of the file or when the read fails (status() then says so and no line is left).
+  bool Refill();
+  template <class Ch>
+  Ch* Cut(std::vector<Ch>& buffer, size_t& length);
+
   Status status_ = kComplete;
   bool wide_;
+  clsFile* file_ = nullptr;
+  uint64_t left_ = 0;  // bytes of the file not yet read
+  size_t end_ = 0;     // units held in the buffer; two more are always there for terminators
   std::vector<wchar_t> text_;
   std::vector<char> bytes_;
   size_t pos_ = 0;

@@ -103,15 +103,32 @@ bool Load(clsProfJob& job, clsFile& file, bool insideContainer) {
       return ReadFailed(job, file, L"the profile is larger than 1 GiB and is not loaded");
     if (lines.status() != clsLineSource::kComplete)
       return ReadFailed(job, file, L"the profile could not be read completely");
+    // The text is read in pieces while it is parsed, so a read can fail after lines were taken:
+    // the load then fails as a whole and keeps nothing, and it does so even where the text read
+    // so far had a format error, as when the whole text was read before parsing.
+    auto readFailed = [&]() {
+      job.rootList.Clear();
+      return ReadFailed(job, file, L"the profile could not be read completely");
+    };
     if (namedRoot) {
-      if (!ReadNamedRootIni(job.rootList, lines)) {
+      const int ok = ReadNamedRootIni(job.rootList, lines);
+      if (lines.status() != clsLineSource::kComplete) return readFailed();
+      if (!ok) {
         job.lastError = -7;
         return false;
       }
       return true;
     }
     uint32_t counter = 0;
-    ReadProfileText(job.rootList, job.streamOptions - 1, lines, mode, counter);
+    try {
+      ReadProfileText(job.rootList, job.streamOptions - 1, lines, mode, counter);
+    } catch (const clsLoadException&) {
+      size_t n = 0;
+      while (lines.Next(n)) {
+      }
+      if (lines.status() == clsLineSource::kComplete) throw;
+    }
+    if (lines.status() != clsLineSource::kComplete) return readFailed();
     return true;
   } catch (const clsLoadException& e) {
     ovut::debug::Warning(L"%s: error '%s' in line %d", file.DisplayName().c_str(), e.message.c_str(),

@@ -16,15 +16,22 @@ namespace ovut::persist {
 
 namespace {
 
+// The tags are literals: their lengths are known at compile time and the scans below stay
+// inline loops instead of a library call per position.
 struct Span {
   wchar_t* p;
   size_t n;
-  bool Starts(const wchar_t* s) const {  // case-sensitive
-    size_t k = wcslen(s);
-    return n >= k && wmemcmp(p, s, k) == 0;
+  template <size_t K>
+  bool Starts(const wchar_t (&s)[K]) const {  // case-sensitive
+    constexpr size_t k = K - 1;
+    if (n < k) return false;
+    for (size_t i = 0; i < k; ++i)
+      if (p[i] != s[i]) return false;
+    return true;
   }
-  bool StartsNoCase(const wchar_t* s) const {
-    size_t k = wcslen(s);
+  template <size_t K>
+  bool StartsNoCase(const wchar_t (&s)[K]) const {
+    constexpr size_t k = K - 1;
     if (n < k) return false;
     for (size_t i = 0; i < k; ++i) {
       wchar_t a = p[i], b = s[i];
@@ -34,11 +41,16 @@ struct Span {
     }
     return true;
   }
-  // Offset of `s` or npos.
-  size_t Find(const wchar_t* s, size_t from = 0) const {
-    size_t k = wcslen(s);
-    for (size_t i = from; i + k <= n; ++i)
-      if (wmemcmp(p + i, s, k) == 0) return i;
+  // Offset of the first `s` at or after `from`, or npos.
+  template <size_t K>
+  size_t Find(const wchar_t (&s)[K], size_t from = 0) const {
+    constexpr size_t k = K - 1;
+    for (size_t i = from; i + k <= n; ++i) {
+      if (p[i] != s[0]) continue;
+      size_t j = 1;
+      while (j < k && p[i + j] == s[j]) ++j;
+      if (j == k) return i;
+    }
     return std::wstring::npos;
   }
   size_t FindChar(wchar_t c, size_t from = 0) const {
@@ -331,6 +343,10 @@ int ReadNamedRootIni(clsItemList& root, clsLineSource& lines) {
   try {
     ReadProfileText(root, 0, lines, kModeIni, counter);
   } catch (const clsLoadException& e) {
+    // A read failing later in the text outranks the format error (the caller reports it).
+    while (lines.Next(n) != nullptr) {
+    }
+    if (lines.status() != clsLineSource::kComplete) return 1;
     ovut::debug::Warning(L"INI: error '%s' in line %d", e.message.c_str(), static_cast<int>(e.line));
     return 0;
   }

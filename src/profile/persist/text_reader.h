@@ -32,7 +32,8 @@ struct clsLoadException {
 void ReadProfileText(clsItemList& list, int level, clsLineSource& lines, int mode, uint32_t& lineCounter);
 
 // Text whose first line is a "[name]" header other than "[/]": the header is consumed and the
-// rest read at level 0 in INI mode into `root`. 1, or 0 after reporting a format error.
+// rest read at level 0 in INI mode into `root`. 1, or 0 after reporting a format error; a read
+// failure of `lines` gives 1 and is left to the caller, which checks its status.
 int ReadNamedRootIni(clsItemList& root, clsLineSource& lines);
 
 }  // namespace ovut::persist

@@ -88,7 +88,10 @@ size_t UnescapeInPlace(wchar_t* t, size_t n) noexcept {
       {L"&tab;", 5, L'\t'}, {L"&lt;", 4, L'<'},    {L"&gt;", 4, L'>'},
       {L"&amp;", 5, L'&'},  {L"&apos;", 6, L'\''}, {L"&quot;", 6, L'"'},
   };
-  size_t r = 0, w = 0;
+  // Most texts hold no entity: up to the first "&" nothing moves.
+  size_t r = 0;
+  while (r < n && t[r] != L'&') ++r;
+  size_t w = r;
   while (r < n) {
     wchar_t c = t[r];
     if (c != L'&') {
