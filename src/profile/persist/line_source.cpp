@@ -1,6 +1,8 @@
 #include "profile/persist/line_source.h"
 
 #include <cstdint>
+#include <cstring>
+#include <type_traits>
 
 #include "foundation/file.h"
 #include "foundation/string.h"
@@ -49,29 +51,112 @@ clsLineSource::clsLineSource(std::wstring text) : wide_(true) {
   if (text_[0] == 0xFEFF) pos_ = 1;
 }
 
-wchar_t* clsLineSource::Next(size_t& length) {
+clsLineSource::clsLineSource(clsTextFeed& feed, bool wide) : wide_(wide), feed_(&feed) {
+  text_.assign(2, 0);
+  bytes_.assign(2, 0);
+}
+
+bool clsLineSource::Refill() {
+  if (!feed_) return false;
+  if (!feed_->Pull(piece_)) {
+    feed_ = nullptr;  // an odd last byte is dropped, as a whole read drops it
+    return true;      // the caller looks once more, now knowing that the text has ended
+  }
+  const uint8_t* b = piece_.data();
+  size_t n = piece_.size();
   if (wide_) {
-    const size_t end = text_.size() - 2;
+    // Only the unread rest is kept, so memory stays at about one piece.
+    text_.erase(text_.begin(), text_.begin() + static_cast<ptrdiff_t>(pos_));
+    text_.resize(text_.size() - 2);
+    if (carry_ >= 0 && n) {
+      text_.push_back(wchar_t(unsigned(carry_) | unsigned(b[0]) << 8));
+      carry_ = -1;
+      ++b;
+      --n;
+    }
+    const size_t at = text_.size();
+    text_.resize(at + n / 2);
+    if (n >= 2) memcpy(&text_[at], b, n / 2 * 2);
+    if (n & 1) carry_ = b[n - 1];
+    text_.push_back(0);
+    text_.push_back(0);
+    pos_ = 0;
+    if (!bomChecked_ && text_.size() > 2) {
+      bomChecked_ = true;
+      if (text_[0] == 0xFEFF) pos_ = 1;
+    }
+  } else {
+    bytes_.erase(bytes_.begin(), bytes_.begin() + static_cast<ptrdiff_t>(pos_));
+    bytes_.resize(bytes_.size() - 2);
+    bytes_.insert(bytes_.end(), b, b + n);
+    bytes_.push_back(0);
+    bytes_.push_back(0);
+    pos_ = 0;
+  }
+  return true;
+}
+
+namespace {
+
+inline bool IsBreak(unsigned c) { return c == '\r' || c == '\n'; }
+inline bool IsBlank(unsigned c) { return c == ' ' || c == '\t'; }
+
+}  // namespace
+
+// The next line of `text` (its last two units are terminators, not text): line breaks, then
+// blanks are skipped and the line runs to the next break. Where what has arrived ends before
+// that is settled, `more` fetches the rest (it may move the text and pos_) and the search goes
+// on where it stopped. Returns the line's start, or false at the end of the text.
+template <class Unit, class More>
+static bool FindLine(std::vector<Unit>& text, size_t& pos, size_t& start, size_t& length, More more) {
+  int phase = 0;          // 0 breaks, 1 blanks, 2 the line
+  size_t at = 0, from = 0;  // offsets from pos: how far the search got, where the line starts
+  for (;;) {
+    const size_t end = text.size() - 2;
+    const Unit* t = text.data();
+    size_t p = pos + at;
+    if (phase == 0) {
+      while (p < end && IsBreak(static_cast<std::make_unsigned_t<Unit>>(t[p]))) ++p;
+      if (p < end) phase = 1;
+    }
+    if (phase == 1) {
+      while (p < end && IsBlank(static_cast<std::make_unsigned_t<Unit>>(t[p]))) ++p;
+      if (p < end) {
+        phase = 2;
+        from = p - pos;
+      }
+    }
+    if (phase == 2)
+      while (p < end && !IsBreak(static_cast<std::make_unsigned_t<Unit>>(t[p]))) ++p;
+    if (p >= end) {
+      at = p - pos;
+      if (more()) continue;
+    }
+    if (phase < 2) {
+      pos = p;
+      return false;
+    }
+    start = pos + from;
+    length = p - start;
+    pos = p;
+    return true;
+  }
+}
+
+wchar_t* clsLineSource::Next(size_t& length) {
+  auto more = [this] { return Refill(); };
+  size_t start = 0, n = 0;
+  if (wide_) {
+    if (!FindLine(text_, pos_, start, n, more)) return nullptr;
     wchar_t* t = text_.data();
-    while (pos_ < end && (t[pos_] == L'\r' || t[pos_] == L'\n')) ++pos_;
-    while (pos_ < end && (t[pos_] == L' ' || t[pos_] == L'\t')) ++pos_;
-    if (pos_ >= end) return nullptr;
-    size_t start = pos_;
-    while (pos_ < end && t[pos_] != L'\r' && t[pos_] != L'\n') ++pos_;
-    length = pos_ - start;
-    if (pos_ < end) t[pos_++] = 0;
+    length = n;
+    if (pos_ < text_.size() - 2) t[pos_++] = 0;
     else t[pos_] = 0;
     return t + start;
   }
-  const size_t end = bytes_.size() - 2;
+  if (!FindLine(bytes_, pos_, start, n, more)) return nullptr;
   const char* b = bytes_.data();
-  while (pos_ < end && (b[pos_] == '\r' || b[pos_] == '\n')) ++pos_;
-  while (pos_ < end && (b[pos_] == ' ' || b[pos_] == '\t')) ++pos_;
-  if (pos_ >= end) return nullptr;
-  size_t start = pos_;
-  while (pos_ < end && b[pos_] != '\r' && b[pos_] != '\n') ++pos_;
-  size_t n = pos_ - start;
-  if (pos_ < end) ++pos_;
+  if (pos_ < bytes_.size() - 2) ++pos_;
   UINT cp = String::DefaultCodePage();
   int w = n ? MultiByteToWideChar(cp, 0, b + start, static_cast<int>(n), nullptr, 0) : 0;
   converted_.assign(size_t(w > 0 ? w : 0) + 1, L'\0');

@@ -1,5 +1,6 @@
 // Line source of the profile text reader: the whole stream in memory once, cut into lines in
-// place. Blank lines and leading blanks are never returned; trailing blanks are kept.
+// place, or text handed in pieces as it arrives (then only the unread rest is held). Blank
+// lines and leading blanks are never returned; trailing blanks are kept.
 #pragma once
 #include <cstdint>
 #include <string>
@@ -17,6 +18,16 @@ constexpr uint64_t kMaxProfileBytes = uint64_t(1) << 30;
 // asked per call without being at their end); returns the bytes read.
 size_t ReadFully(clsFile& file, void* buffer, size_t bytes);
 
+// Text that arrives in pieces while it is read (a packed profile inflating on another thread).
+class clsTextFeed {
+ public:
+  // The next piece of the text into `piece`, replacing what it held; false when no more comes.
+  virtual bool Pull(std::vector<uint8_t>& piece) = 0;
+
+ protected:
+  ~clsTextFeed() = default;
+};
+
 class clsLineSource {
  public:
   // Reads `file` from offset 0 to its size: UTF-16 (a leading FF FE skipped) when `wide`,
@@ -25,6 +36,10 @@ class clsLineSource {
   clsLineSource(clsFile& file, bool wide);
   // Over UTF-16 text already in memory.
   explicit clsLineSource(std::wstring text);
+  // Over the pieces of `feed`, UTF-16 or 8-bit as above; a line is handed out once its end
+  // (or the end of the feed) has arrived. status() stays kComplete: whether the feed delivered
+  // the whole text is for its owner to check, who must discard what was read when it did not.
+  clsLineSource(clsTextFeed& feed, bool wide);
 
   // The next line (terminated, writable until the next call) or nullptr at the end.
   wchar_t* Next(size_t& length);
@@ -33,8 +48,14 @@ class clsLineSource {
   Status status() const { return status_; }
 
  private:
+  bool Refill();  // drops the lines read, appends the feed's next piece; false at its end
+
   Status status_ = kComplete;
   bool wide_;
+  clsTextFeed* feed_ = nullptr;
+  bool bomChecked_ = false;
+  int carry_ = -1;  // the odd byte of UTF-16 text cut between two pieces
+  std::vector<uint8_t> piece_;
   std::vector<wchar_t> text_;
   std::vector<char> bytes_;
   size_t pos_ = 0;
