@@ -49,6 +49,14 @@ clsLineSource::clsLineSource(clsFile& file, bool wide) : wide_(wide) {
   if (wide && end_ && text_[0] == 0xFEFF) pos_ = 1;
 }
 
+clsLineSource::clsLineSource(clsTextFeed& feed, bool wide) : wide_(wide), feed_(&feed), left_(UINT64_MAX) {
+  const size_t units = kPieceBytes / (wide ? sizeof(wchar_t) : 1);
+  if (wide) text_.assign(units + 2, 0);
+  else bytes_.assign(units + 2, 0);
+  Refill();
+  if (wide && end_ && text_[0] == 0xFEFF) pos_ = 1;
+}
+
 clsLineSource::clsLineSource(std::wstring text) : wide_(true) {
   text_.assign(text.begin(), text.end());
   end_ = text_.size();
@@ -73,7 +81,14 @@ bool clsLineSource::Refill() {
   pos_ = 0;
   end_ = keep;
   const size_t want = static_cast<size_t>(std::min<uint64_t>(left_, uint64_t(capacity - keep) * unit));
-  if (ReadFully(*file_, base + keep * unit, want) != want) {
+  const size_t got = Fill(base + keep * unit, want);
+  if (feed_) {
+    // The feed's end: an odd last byte of UTF-16 text is no unit, as in a file.
+    if (got < want) left_ = 0;
+    end_ += got / unit;
+    return got >= unit;
+  }
+  if (got != want) {
     status_ = kReadFailed;
     left_ = 0;
     end_ = 0;
@@ -82,6 +97,25 @@ bool clsLineSource::Refill() {
   left_ -= want;
   end_ += want / unit;
   return true;
+}
+
+size_t clsLineSource::Fill(char* to, size_t bytes) {
+  if (!feed_) return ReadFully(*file_, to, bytes);
+  size_t done = 0;
+  while (done < bytes) {
+    if (pieceUsed_ == piece_.size()) {
+      pieceUsed_ = 0;
+      if (!feed_->Pull(piece_)) {
+        piece_.clear();
+        break;
+      }
+    }
+    const size_t n = std::min(bytes - done, piece_.size() - pieceUsed_);
+    memcpy(to + done, piece_.data() + pieceUsed_, n);
+    pieceUsed_ += n;
+    done += n;
+  }
+  return done;
 }
 
 // Skips line breaks, then leading blanks, and cuts the line that follows, reading on whenever

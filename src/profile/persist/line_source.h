@@ -19,6 +19,16 @@ constexpr uint64_t kMaxProfileBytes = uint64_t(1) << 30;
 // asked per call without being at their end); returns the bytes read.
 size_t ReadFully(clsFile& file, void* buffer, size_t bytes);
 
+// Text that arrives in pieces while it is read (a packed profile inflating on another thread).
+class clsTextFeed {
+ public:
+  // The next piece of the text into `piece`, replacing what it held; false when no more comes.
+  virtual bool Pull(std::vector<uint8_t>& piece) = 0;
+
+ protected:
+  ~clsTextFeed() = default;
+};
+
 class clsLineSource {
  public:
   // Reads `file` from offset 0 to its size: UTF-16 (a leading FF FE skipped) when `wide`,
@@ -29,6 +39,10 @@ class clsLineSource {
   clsLineSource(clsFile& file, bool wide);
   // Over UTF-16 text already in memory.
   explicit clsLineSource(std::wstring text);
+  // Over the pieces of `feed`, UTF-16 or 8-bit as above; a line is handed out once its end
+  // (or the end of the feed) has arrived. status() stays kComplete: whether the feed delivered
+  // the whole text is for its owner to check, who must discard what was read when it did not.
+  clsLineSource(clsTextFeed& feed, bool wide);
 
   // The next line (terminated, writable until the next call) or nullptr at the end.
   wchar_t* Next(size_t& length);
@@ -45,8 +59,15 @@ class clsLineSource {
 
   Status status_ = kComplete;
   bool wide_;
+  // Up to `bytes` of the text into `to`: from the file, or from the feed's pieces. Fewer only at
+  // the end of a feed, or when a file read fails.
+  size_t Fill(char* to, size_t bytes);
+
   clsFile* file_ = nullptr;
-  uint64_t left_ = 0;  // bytes of the file not yet read
+  clsTextFeed* feed_ = nullptr;
+  std::vector<uint8_t> piece_;  // the feed's current piece and how much of it is used
+  size_t pieceUsed_ = 0;
+  uint64_t left_ = 0;  // bytes not yet read (for a feed: all ones until it ends)
   size_t end_ = 0;     // units held in the buffer; two more are always there for terminators
   std::vector<wchar_t> text_;
   std::vector<char> bytes_;

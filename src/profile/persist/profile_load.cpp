@@ -6,12 +6,16 @@
 #include <climits>
 #include <cstring>
 #include <new>
+#include <utility>
+#include <vector>
 
 #include "diagnostics/debug_output.h"
 #include "foundation/file.h"
 #include "foundation/file_lock_hold.h"
 #include "foundation/memory_file.h"
 #include "foundation/scoped_calls.h"
+#include "environment/parallel_compression.h"
+#include "profile/codec/pipe_inflate.h"
 #include "profile/codec/stream_deflate.h"
 #include "profile/job_table.h"
 #include "profile/persist/line_source.h"
@@ -41,24 +45,139 @@ bool FormatError(clsProfJob& job, clsFile& file, const wchar_t* what) {
   return false;
 }
 
-// The packed container: inflate everything after "ZLeZ" into a temporary file and load that.
-// One level only: its content must be a plain form, so hostile nesting costs nothing.
+// The verdict on an inflate that did not end well.
+bool InflateFailed(clsProfJob& job, clsFile& file, int result) {
+  switch (result) {
+    case codec::kStreamTooLarge: return FormatError(job, file, L"packed profile inflates beyond the size limit");
+    case codec::kStreamReadShort: return ReadFailed(job, file, L"read error in packed profile");
+    case codec::kStreamWriteShort: return ReadFailed(job, file, L"no room to unpack the packed profile");
+    default: return ReadFailed(job, file, L"damaged packed profile");
+  }
+}
+
+// Compressed content above this is inflated from the file as before, not read into memory first.
+constexpr uint64_t kMaxPackedInMemory = uint64_t(256) << 20;
+
+// The inflated text as it arrives; the head taken for the format check comes first.
+class InflateFeed : public clsTextFeed {
+ public:
+  InflateFeed(codec::clsInflatePipe& pipe, std::vector<uint8_t> head) : pipe_(pipe), head_(std::move(head)) {}
+  bool Pull(std::vector<uint8_t>& piece) override {
+    if (!head_.empty()) {
+      piece.swap(head_);
+      head_.clear();
+      return true;
+    }
+    return pipe_.Next(piece);
+  }
+
+ private:
+  codec::clsInflatePipe& pipe_;
+  std::vector<uint8_t> head_;
+};
+
+// The packed container read while it inflates on a second thread: the same results as
+// inflating it whole and loading that (LoadContainer below). An inflate that fails anywhere
+// wins over whatever the reader made of the text before it, and what was read is taken back:
+// a partial text must not pass for the profile. -1 when the thread could not be had.
+int LoadContainerOverlapped(clsProfJob& job, clsFile& file, uint64_t limit) {
+  if (ovut::env::CompressionWorkers() < 2) return -1;
+  const uint64_t size = file.Size();
+  if (size == clsFile::kUnknown || size < 4 || size - 4 > kMaxPackedInMemory) return -1;
+  codec::ByteBuffer packed;
+  try {
+    packed.resize(static_cast<size_t>(size - 4));
+  } catch (const std::bad_alloc&) {
+    return -1;
+  }
+  if (file.Seek(uint64_t(4)) != 4) return -1;
+  // A short read fails in the inflate where it would have been noticed reading piece by piece.
+  packed.resize(ReadFully(file, packed.data(), packed.size()));
+  codec::clsInflatePipe pipe(std::move(packed), size - 4, limit);
+  if (!pipe.Start()) return -1;
+
+  std::vector<uint8_t> head, piece;
+  while (head.size() < 4 && pipe.Next(piece)) head.insert(head.end(), piece.begin(), piece.end());
+  if (head.size() < 4) {
+    const int result = pipe.Finish();
+    if (result != codec::kStreamOk) return InflateFailed(job, file, result);
+    return head.empty() ? 1 : 0;  // nothing is an empty profile; 1 to 3 bytes are no form at all
+  }
+  if (memcmp(head.data(), "ZLeZ", 4) == 0) {
+    const int result = pipe.Finish();
+    if (result != codec::kStreamOk) return InflateFailed(job, file, result);
+    return FormatError(job, file, L"packed profile inside a packed profile");
+  }
+  bool wide = true, namedRoot = false;
+  int mode = kModeIni;
+  if (head[0] == 0xFF && head[1] == 0xFE) {
+    mode = (head[2] == '<' && head[3] == 0) ? kModeXml : kModeIni;
+  } else {
+    wide = false;
+    mode = head[0] == '<' ? kModeXfdf : kModeIni;
+    if (IsRootSlash(job.rootList) && head[0] == '[' && memcmp(head.data(), "[/]", 3) != 0) namedRoot = true;
+  }
+
+  clsItem* const lastBefore = job.rootList.Last();
+  bool parsed = true, raised = false, outOfMemory = false;
+  clsLoadException error{};
+  try {
+    InflateFeed feed(pipe, std::move(head));
+    clsLineSource lines(feed, wide);
+    if (namedRoot) {
+      parsed = ReadNamedRootIni(job.rootList, lines) != 0;
+    } else {
+      uint32_t counter = 0;
+      ReadProfileText(job.rootList, job.streamOptions - 1, lines, mode, counter);
+    }
+  } catch (const clsLoadException& e) {
+    parsed = false;
+    raised = true;
+    error.line = e.line;
+    error.message = e.message;
+  } catch (const std::bad_alloc&) {
+    parsed = false;
+    outOfMemory = true;
+  }
+  const int result = pipe.Finish();
+  if (result != codec::kStreamOk) {
+    while (job.rootList.Last() != lastBefore) job.rootList.Remove(job.rootList.Last());
+    return InflateFailed(job, file, result);
+  }
+  if (parsed) return 1;
+  if (outOfMemory) {
+    ovut::debug::Warning(L"ERR: %s: out of memory while loading", file.DisplayName().c_str());
+    return 0;
+  }
+  if (raised)  // named-root reading has reported its own failure
+    ovut::debug::Warning(L"%s: error '%s' in line %d", file.DisplayName().c_str(), error.message.c_str(),
+                         static_cast<int>(error.line));
+  job.lastError = -7;
+  return 0;
+}
+
+// The packed container: inflate everything after "ZLeZ" into a temporary file and load that,
+// or overlapped with a second thread when the host allows one. One level only: its content
+// must be a plain form, so hostile nesting costs nothing.
 bool LoadContainer(clsProfJob& job, clsFile& file) {
   job.loadedPacked = true;
+  const uint64_t limit = std::min<uint64_t>(codec::MaxInflatedBytes(), kMaxProfileBytes);
+  int overlapped;
+  try {
+    overlapped = LoadContainerOverlapped(job, file, limit);
+  } catch (const std::bad_alloc&) {
+    ovut::debug::Warning(L"ERR: %s: out of memory while loading", file.DisplayName().c_str());
+    return false;
+  }
+  if (overlapped >= 0) return overlapped != 0;
   clsAutoRelease<clsFile> plain(new clsFileRWTemp(L"PRF", L"prf"));
   if (!plain->IsOpen()) {
     plain = ovut::NewMemoryFile();
     if (!plain) return false;
   }
   file.Seek(uint64_t(4));
-  const uint64_t limit = std::min<uint64_t>(codec::MaxInflatedBytes(), kMaxProfileBytes);
-  switch (codec::StreamInflate(*plain.Get(), file, codec::kAllRemaining, limit)) {
-    case codec::kStreamOk: break;
-    case codec::kStreamTooLarge: return FormatError(job, file, L"packed profile inflates beyond the size limit");
-    case codec::kStreamReadShort: return ReadFailed(job, file, L"read error in packed profile");
-    case codec::kStreamWriteShort: return ReadFailed(job, file, L"no room to unpack the packed profile");
-    default: return ReadFailed(job, file, L"damaged packed profile");
-  }
+  const int result = codec::StreamInflate(*plain.Get(), file, codec::kAllRemaining, limit);
+  if (result != codec::kStreamOk) return InflateFailed(job, file, result);
   // Saving an empty profile packed stores the deflate of nothing: an empty profile.
   if (plain->Size() == 0) return true;
   plain->Seek(uint64_t(0));

@@ -11,6 +11,8 @@
 #include "foundation/memory_file.h"
 #include "foundation/scoped_calls.h"
 #include "foundation/scoped_handle.h"
+#include "environment/parallel_compression.h"
+#include "profile/codec/pipe_deflate.h"
 #include "profile/codec/stream_deflate.h"
 #include "profile/persist/profile_load.h"
 #include "profile/persist/tree_writer.h"
@@ -25,21 +27,30 @@ constexpr DWORD kRetryMs = 10000;
 constexpr DWORD kRetryPauseMs = 10;
 const char kContainerMagic[4] = {'Z', 'L', 'e', 'Z'};
 
+// The profile's text through `w`: the whole-document framing unless the job is a stream object,
+// then the root list. An empty root list writes nothing. 0, or -4.
+int WriteText(clsProfJob& job, clsTreeWriter& w, int form) {
+  if (job.rootList.IsEmpty()) return 0;
+  const int level = job.streamOptions ? job.streamOptions : (form == kFormIni ? 0 : 1);
+  if (!job.streamOptions) w.WritePrologue();
+  bool ok = w.WriteList(job.rootList, level);
+  ok = (job.streamOptions ? w.Flush() : w.WriteEpilogue()) && ok;
+  return ok ? 0 : -4;
+}
+
 // The plain text of the profile, from offset 0 of `target`.
 int WritePlain(clsProfJob& job, clsFile& target, int form) {
   const int level = job.streamOptions ? job.streamOptions : (form == kFormIni ? 0 : 1);
   target.Seek(SizeEstimate(job.rootList, level, form) + 2000);
   target.SetEOF();
   target.Seek(uint64_t(0));
-  bool ok = true;
-  if (!job.rootList.IsEmpty()) {
+  int rc = 0;
+  {
     clsTreeWriter w(target, form);
-    if (!job.streamOptions) w.WritePrologue();
-    ok = w.WriteList(job.rootList, level);
-    ok = (job.streamOptions ? w.Flush() : w.WriteEpilogue()) && ok;
+    rc = WriteText(job, w, form);
   }
   target.SetEOF();
-  return ok ? 0 : -4;
+  return rc;
 }
 
 // "ZLeZ" at the target's position, then the raw deflate (preset 5) of all of `plain`.
@@ -47,6 +58,47 @@ bool WriteContainer(clsFile& target, clsFile& plain) {
   plain.Seek(uint64_t(0));
   if (target.Write(kContainerMagic, 4) != 4) return false;
   return codec::StreamDeflate(target, plain, codec::kPresetPackedContainer) == codec::kStreamOk;
+}
+
+// The writer's output handed to the deflate thread.
+class DeflateSink : public clsTextSink {
+ public:
+  explicit DeflateSink(codec::clsDeflatePipe& pipe) : pipe_(pipe) {}
+  bool Put(const void* data, size_t bytes) override { return pipe_.Put(data, bytes); }
+
+ private:
+  codec::clsDeflatePipe& pipe_;
+};
+
+// A packed save with the text written and deflated at the same time: `rc` gets the writer's
+// result (0 or -4), `packed` the deflate stream and `deflated` whether it is whole. False when
+// no second thread could be had; the caller then packs as the sequential path does.
+bool PackOverlapped(clsProfJob& job, int form, int& rc, codec::ByteBuffer& packed, bool& deflated) {
+  if (ovut::env::CompressionWorkers() < 2) return false;
+  codec::clsDeflatePipe pipe(codec::kPresetPackedContainer);
+  if (!pipe.Start()) return false;
+  DeflateSink sink(pipe);
+  {
+    clsTreeWriter w(sink, form);
+    rc = WriteText(job, w, form);
+  }
+  deflated = pipe.Finish(packed) == codec::kStreamOk;
+  return true;
+}
+
+// "ZLeZ" and a finished deflate stream at the target's position, then the target cut there:
+// what WriteContainer writes for the same text.
+bool WritePacked(clsFile& target, const codec::ByteBuffer& packed, bool deflated) {
+  if (target.Write(kContainerMagic, 4) != 4) return false;
+  bool ok = deflated;
+  for (size_t done = 0; ok && done < packed.size();) {
+    const size_t left = packed.size() - done;
+    const DWORD n = left < codec::kStreamChunk ? static_cast<DWORD>(left) : codec::kStreamChunk;
+    ok = target.Write(packed.data() + done, n) == n;
+    done += n;
+  }
+  target.SetEOF();
+  return ok;
 }
 
 bool SameName(const String& a, const wchar_t* b) {
@@ -67,9 +119,17 @@ bool WantsPacked(const clsProfJob& job, int flags) noexcept {
 int WriteProfile(clsProfJob& job, clsFile& target, int flags) {
   const int form = FormOfFlags(flags);
   if (!WantsPacked(job, flags)) return WritePlain(job, target, form);
+  int rc = 0;
+  bool deflated = false;
+  codec::ByteBuffer packed;
+  if (PackOverlapped(job, form, rc, packed, deflated)) {
+    target.Seek(uint64_t(0));
+    if (!WritePacked(target, packed, deflated) && rc == 0) rc = -4;
+    return rc;
+  }
   clsAutoRelease<clsFile> mem = ovut::NewMemoryFile();
   if (!mem) return -4;
-  int rc = WritePlain(job, *mem.Get(), form);
+  rc = WritePlain(job, *mem.Get(), form);
   target.Seek(uint64_t(0));
   if (!WriteContainer(target, *mem.Get()) && rc == 0) rc = -4;
   return rc;
@@ -94,17 +154,29 @@ int SaveToFile(clsProfJob& job, const wchar_t* name, int flags) noexcept {
       if (!f->IsOpen()) return -3;
       target = f;
     }
-    clsAutoRelease<clsFile> mem = ovut::NewMemoryFile();
-    if (!mem) return -3;
-    if (WritePlain(job, *mem.Get(), FormOfFlags(flags)) != 0) return -3;
+    // Packed, the deflate stream is made before the lock, as the plain text is otherwise.
+    int rc = 0;
+    bool overlapped = false, deflated = false;
+    codec::ByteBuffer packed;
+    if (WantsPacked(job, flags)) overlapped = PackOverlapped(job, FormOfFlags(flags), rc, packed, deflated);
+    clsAutoRelease<clsFile> mem;
+    if (!overlapped) {
+      mem = ovut::NewMemoryFile();
+      if (!mem) return -3;
+      rc = WritePlain(job, *mem.Get(), FormOfFlags(flags));
+    }
+    if (rc != 0) return -3;
     ovut::FileLockHold lock(*target.Get(), target->Lock(0, 1, kRetryMs));
     if (!lock) return -3;
     bool ok;
     target->Seek(uint64_t(0));
-    mem->Seek(uint64_t(0));
-    if (WantsPacked(job, flags)) {
+    if (overlapped) {
+      ok = WritePacked(*target.Get(), packed, deflated);
+    } else if (WantsPacked(job, flags)) {
+      mem->Seek(uint64_t(0));
       ok = WriteContainer(*target.Get(), *mem.Get());
     } else {
+      mem->Seek(uint64_t(0));
       ok = mem->Size() == 0 || target->CopyFrom(*mem.Get());
       target->Seek(mem->Size());
       ok = target->SetEOF() && ok;

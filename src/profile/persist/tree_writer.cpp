@@ -46,21 +46,28 @@ void AppendIniName(std::wstring& out, const wchar_t* t, uint32_t n) {
 
 }  // namespace
 
-clsTreeWriter::clsTreeWriter(clsFile& target, int form) : target_(target), form_(form) {
+clsTreeWriter::clsTreeWriter(clsFile& target, int form) : target_(&target), form_(form) {
   line_.reserve(256);
+}
+
+clsTreeWriter::clsTreeWriter(clsTextSink& sink, int form) : sink_(&sink), form_(form) {
+  line_.reserve(256);
+}
+
+bool clsTreeWriter::Emit(const void* data, size_t bytes) {
+  if (sink_) return sink_->Put(data, bytes);
+  return target_->Write(data, static_cast<DWORD>(bytes)) == bytes;
 }
 
 clsTreeWriter::~clsTreeWriter() { Flush(); }
 
 bool clsTreeWriter::Flush() {
   if (!wide_.empty()) {
-    DWORD bytes = static_cast<DWORD>(wide_.size() * sizeof(wchar_t));
-    if (target_.Write(wide_.data(), bytes) != bytes) ok_ = false;
+    if (!Emit(wide_.data(), wide_.size() * sizeof(wchar_t))) ok_ = false;
     wide_.clear();
   }
   if (!narrow_.empty()) {
-    DWORD bytes = static_cast<DWORD>(narrow_.size());
-    if (target_.Write(narrow_.data(), bytes) != bytes) ok_ = false;
+    if (!Emit(narrow_.data(), narrow_.size())) ok_ = false;
     narrow_.clear();
   }
   return ok_;

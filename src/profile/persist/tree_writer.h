@@ -4,6 +4,7 @@
 // (tree_depth.h), so a line costs the same at any level. The walk keeps its own stack, so
 // lists nested to any depth are written without deep recursion.
 #pragma once
+#include <cstddef>
 #include <cstdint>
 #include <string>
 
@@ -14,9 +15,20 @@ namespace ovut::persist {
 
 enum Form { kFormIni = 0, kFormXml = 1, kFormXfdf = 2 };
 
+// Where the writer's output goes instead of a file (the deflate of a packed save).
+class clsTextSink {
+ public:
+  // Takes `bytes` of output; false when they could not be taken.
+  virtual bool Put(const void* data, size_t bytes) = 0;
+
+ protected:
+  ~clsTextSink() = default;
+};
+
 class clsTreeWriter {
  public:
   clsTreeWriter(clsFile& target, int form);
+  clsTreeWriter(clsTextSink& sink, int form);
   ~clsTreeWriter();  // flushes what is left
   clsTreeWriter(const clsTreeWriter&) = delete;
   clsTreeWriter& operator=(const clsTreeWriter&) = delete;
@@ -38,7 +50,10 @@ class clsTreeWriter {
   bool ListStart(const wchar_t* name, uint32_t length, int level);
   bool ListEnd(int level);
 
-  clsFile& target_;
+  bool Emit(const void* data, size_t bytes);  // to the target or the sink
+
+  clsFile* target_ = nullptr;
+  clsTextSink* sink_ = nullptr;
   int form_;
   bool ok_ = true;
   std::wstring line_;
