@@ -90,14 +90,17 @@ std::string UnixPath(const std::wstring& path) {
   return s;
 }
 
-// Runs Info-ZIP natively through Wine's "start /unix"; the script times itself. Seconds or -1.
-double NativeZip(const std::wstring& base, const std::wstring& tree, const std::wstring& archive) {
+// Runs Info-ZIP natively through Wine's "start /unix"; the script times itself. Seconds or -1;
+// `cpuSeconds` gets zip's processor time (user and system), or -1.
+double NativeZip(const std::wstring& base, const std::wstring& tree, const std::wstring& archive,
+                 double& cpuSeconds) {
+  cpuSeconds = -1;
   const std::string script = UnixPath(base + L"\\native.sh"), timing = UnixPath(base + L"\\native.time");
   if (script.empty()) return -1;
   std::string body = "command -v zip >/dev/null || { echo -1 > '" + timing + "'; exit; }\ncd '" + UnixPath(tree) +
                      "' && s=$(date +%s%N) && zip -q -6 -r '" + UnixPath(archive) +
-                     "' . && e=$(date +%s%N) && echo $(( (e - s) / 1000 )) > '" + timing + ".tmp' && mv '" + timing +
-                     ".tmp' '" + timing + "'\n";
+                     "' . && e=$(date +%s%N) && times > '" + timing + ".cpu' && echo $(( (e - s) / 1000 )) > '" + timing +
+                     ".tmp' && mv '" + timing + ".tmp' '" + timing + "'\n";
   if (!WriteAll(base + L"\\native.sh", body)) return -1;
   std::wstring cmd = L"start.exe /unix /bin/sh \"";
   for (char c : script) cmd += static_cast<wchar_t>(static_cast<unsigned char>(c));
@@ -110,7 +113,16 @@ double NativeZip(const std::wstring& base, const std::wstring& tree, const std::
   CloseHandle(pi.hProcess);
   for (int i = 0; i < 6000; ++i) {
     std::string t = ReadAll(base + L"\\native.time");
-    if (!t.empty()) return atof(t.c_str()) / 1e6;
+    if (!t.empty()) {
+      // The shell's "times": its own user and system time, then those of its children.
+      const std::string cpu = ReadAll(base + L"\\native.time.cpu");
+      int um = 0, sm = 0;
+      double us = 0, ss = 0;
+      const size_t line = cpu.find('\n');
+      if (line != std::string::npos && std::sscanf(cpu.c_str() + line + 1, "%dm%lfs %dm%lfs", &um, &us, &sm, &ss) == 4)
+        cpuSeconds = um * 60 + us + sm * 60 + ss;
+      return atof(t.c_str()) / 1e6;
+    }
     Sleep(50);
   }
   return -1;
@@ -188,25 +200,28 @@ int main() {
   cpu0 = ProcessCpuSeconds();
   const double singleSeconds = archiveTree(single, false, singleAppend, singleRc);
   const double singleCpu = ProcessCpuSeconds() - cpu0;
+  cpu0 = ProcessCpuSeconds();
   const double ovutSeconds = archiveTree(archive, true, appendSeconds, rc);
+  const double allCpu = ProcessCpuSeconds() - cpu0;
   UtilSetParallelCompression(TRUE);
   const bool same = ReadAll(single) == ReadAll(archive);
 
   const std::wstring native = base + L"\\native.zip";
-  const double nativeSeconds = NativeZip(base, tree, native);
+  double nativeCpu = -1;
+  const double nativeSeconds = NativeZip(base, tree, native, nativeCpu);
 
   std::printf("zlib raw deflate (memory, crc):  %6.2f s  %6.1f MB/s  -> %.1f MB (processor %.2f s)\n", zlibSeconds,
               bytes / 1048576.0 / zlibSeconds, deflated / 1048576.0, zlibCpu);
   std::printf("UtilZIP one core:                %6.2f s  %6.1f MB/s  -> %.1f MB (list %.2f s, close %.2f s, rc %d, processor %.2f s)\n",
               singleSeconds, bytes / 1048576.0 / singleSeconds, FileSize(single) / 1048576.0, singleAppend,
               singleSeconds - singleAppend, singleRc, singleCpu);
-  std::printf("UtilZIP all cores:               %6.2f s  %6.1f MB/s  -> %.1f MB (list %.2f s, close %.2f s, rc %d)\n",
+  std::printf("UtilZIP all cores:               %6.2f s  %6.1f MB/s  -> %.1f MB (list %.2f s, close %.2f s, rc %d, processor %.2f s)\n",
               ovutSeconds, bytes / 1048576.0 / ovutSeconds, FileSize(archive) / 1048576.0, appendSeconds,
-              ovutSeconds - appendSeconds, rc);
+              ovutSeconds - appendSeconds, rc, allCpu);
   std::printf("archives one core / all cores: %s\n", same ? "same bytes" : "DIFFERENT");
   if (nativeSeconds >= 0)
-    std::printf("zip -6 -r (native Linux):        %6.2f s  %6.1f MB/s  -> %.1f MB\n", nativeSeconds,
-                bytes / 1048576.0 / nativeSeconds, FileSize(native) / 1048576.0);
+    std::printf("zip -6 -r (native Linux):        %6.2f s  %6.1f MB/s  -> %.1f MB (processor %.2f s)\n", nativeSeconds,
+                bytes / 1048576.0 / nativeSeconds, FileSize(native) / 1048576.0, nativeCpu);
   else
     std::printf("zip -6 -r (native Linux):        not available\n");
   std::printf("one core / zlib: %.2f (processor time %.2f)   zip / all cores: %.2f   zip / one core: %.2f\n", singleSeconds / zlibSeconds,
