@@ -74,12 +74,23 @@ bool clsZIPFile::WriteAll(const void* data, size_t bytes) {
 
 bool clsZIPFile::WriteEntries() {
   const String where = archive_.DisplayName();
+  std::string head;
   for (clsZIPFileEntry* e = head_; e; e = e->next) {
     e->localHeaderOffset = written_;
-    if (!WriteAll(&e->header, sizeof e->header) || !WriteAll(e->name.data(), e->name.size()) ||
-        !WriteAll(e->extra.data(), e->extra.size())) {
+    // Header, name and extra field in one write.
+    head.assign(reinterpret_cast<const char*>(&e->header), sizeof e->header);
+    head.append(e->name).append(e->extra);
+    if (!WriteAll(head.data(), head.size())) {
       ovut::debug::Warning(L"ERR: write error file '%s' (1)", where.c_str());
       return false;
+    }
+    if (e->memory) {
+      if (!WriteAll(e->memory.get(), e->memoryBytes)) {
+        ovut::debug::Warning(L"ERR: write error file '%s' (2)", where.c_str());
+        return false;
+      }
+      e->memory.reset();  // written: no longer needed
+      continue;
     }
     if (!e->data) continue;
     // Copy the compressed data; its size is known, so a short copy is a failure too.

@@ -7,7 +7,6 @@
 #include <new>
 
 #include "diagnostics/debug_output.h"
-#include "profile/codec/stream_deflate.h"
 
 namespace ovut::zip {
 
@@ -18,8 +17,6 @@ scZipLimits& Limits() {
 
 namespace {
 
-// zlib's default level 6, memory level 8, default strategy.
-constexpr int kEntryPreset = 2;
 constexpr size_t kMaxField = 0xFFFF;
 
 // Cuts UTF-8 or single-byte text to `max` bytes without splitting a UTF-8 sequence.
@@ -102,30 +99,50 @@ void clsZIPFile::Link(clsZIPFileEntry* entry) {
 }
 
 int clsZIPFile::AppendFile(const String& path, const String& name, const String& comment) {
-  clsFile source(path.c_str(), clsFile::kAccessRead, clsFile::kOpenExisting, clsFile::kShareRead,
-                 clsFile::kOptSequentialScan);
-  if (!source.IsOpen()) return kSourceNotOpened;
+  scZIPFileJob job;
+  job.path = path;
+  job.name = name;
+  job.comment = comment;
+  if (!OpenSource(job)) return kSourceNotOpened;
+  Compress(job);
+  return Finish(job);
+}
 
-  auto entry = std::make_unique<clsZIPFileEntry>();
-  scLocalHeader& h = entry->header;
+bool clsZIPFile::TakeMemory(size_t bytes) noexcept {
+  const size_t limit = Limits().memory;
+  size_t used = memoryUsed_.load();
+  do {
+    if (bytes > limit || used > limit - bytes) return false;
+  } while (!memoryUsed_.compare_exchange_weak(used, used + bytes));
+  return true;
+}
+
+bool clsZIPFile::OpenSource(scZIPFileJob& job) {
+  job.source.Reset(new clsFile(job.path.c_str(), clsFile::kAccessRead, clsFile::kOpenExisting, clsFile::kShareRead,
+                               clsFile::kOptSequentialScan));
+  if (!job.source->IsOpen()) {
+    job.source.Reset(nullptr);
+    return false;
+  }
+  job.entry = std::make_unique<clsZIPFileEntry>();
+  scLocalHeader& h = job.entry->header;
   h.signature = kLocalSignature;
   h.versionNeeded = kVersion20;
   h.method = kMethodDeflate;
-  entry->data.Reset(new (std::nothrow) clsFileRWTemp(L"ZIP"));
-  if (!entry->data || !entry->data->IsOpen()) {
-    ovut::debug::Warning(L"ERR while compressing file '%s': %d", source.DisplayName().c_str(), ovut::codec::kStreamWriteShort);
-    return kCompressFailed;
-  }
+  const uint64_t size = job.source->Size(), start = job.source->Position();
+  job.sourceBytes = size >= start && size != clsFile::kUnknown ? size - start : 0;
+  return true;
+}
 
-  const uint64_t size = source.Size(), start = source.Position();
-  uint32_t crc = 0;
-  int rc = ovut::codec::StreamDeflate(*entry->data.Get(), source, kEntryPreset, &crc);
-  if (rc < 0) {
-    ovut::debug::Warning(L"ERR while compressing file '%s': %d", source.DisplayName().c_str(), rc);
+int clsZIPFile::Finish(scZIPFileJob& job) {
+  clsFile& source = *job.source.Get();
+  std::unique_ptr<clsZIPFileEntry> entry = std::move(job.entry);
+  if (job.rc < 0) {
+    if (job.initFailed) ovut::debug::Warning(L"ERR: ZLIB init error '%d'", job.rc);
+    ovut::debug::Warning(L"ERR while compressing file '%s': %d", source.DisplayName().c_str(), job.rc);
     return kCompressFailed;
   }
-  h.crc32 = crc;
-  entry->data->Seek(static_cast<uint64_t>(0));
+  scLocalHeader& h = entry->header;
 
   // The basic information holds all an entry needs; the full by-handle query also asks the
   // volume for its serial number, which can cost milliseconds per file.
@@ -138,14 +155,17 @@ int clsZIPFile::AppendFile(const String& path, const String& name, const String&
     entry->externalAttributes = info.FileAttributes;
   } else {
     CurrentDosDateTime(h.date, h.time);
-    DWORD attributes = GetFileAttributesW(path.c_str());
+    DWORD attributes = GetFileAttributesW(job.path.c_str());
     entry->externalAttributes = attributes == INVALID_FILE_ATTRIBUTES ? 0 : attributes;
   }
 
-  entry->compressedSize = entry->data->Size();
-  entry->uncompressedSize = size >= start && size != clsFile::kUnknown ? size - start : 0;
+  entry->compressedSize = entry->data ? entry->data->Size() : entry->memoryBytes;
+  entry->uncompressedSize = job.sourceBytes;
   SetSizes(*entry);
-  if (!SetTexts(*entry, namer_.Name(path, name), comment)) return kCompressFailed;
+  if (!SetTexts(*entry, namer_.Name(job.path, job.name), job.comment)) {
+    GiveMemory(entry->memoryBytes);
+    return kCompressFailed;
+  }
   Link(entry.release());
   return kOk;
 }

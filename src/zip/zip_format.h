@@ -97,6 +97,8 @@ constexpr uint16_t kMethodStored = 0;
 struct scZipLimits {
   uint64_t size = 0xFFFFFFFFull;   // sizes and offsets
   uint64_t count = 0xFFFFull;      // entry count
+  // Compressed bytes an archive keeps in memory until Close; the rest waits in temporary files.
+  size_t memory = size_t(64) << 20;
 };
 scZipLimits& Limits();
 
