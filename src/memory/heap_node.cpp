@@ -30,34 +30,66 @@ int Clamp(SIZE_T n) { return n > static_cast<SIZE_T>(INT_MAX) ? INT_MAX : static
 
 const wchar_t* clsHeapNode::ModuleName() const { return module_->Name(); }
 
+namespace {
+clsHeapNode* g_kept = nullptr;  // destroyed nodes for reuse; under the registry lock
+}  // namespace
+
+void clsNodeLock::Wait() noexcept {
+  for (int spins = 0;; ++spins) {
+    if (!__atomic_load_n(&word_, __ATOMIC_RELAXED) && !__atomic_exchange_n(&word_, 1, __ATOMIC_ACQUIRE)) return;
+    if (spins < 64) YieldProcessor();
+    else if (spins < 256) SwitchToThread();
+    else Sleep(1);
+  }
+}
+
 clsHeapNode* clsHeapNode::Create(clsModuleNode* module, const wchar_t* name, uint32_t flags,
                                  const scStackStart& start) {
-  void* mem = HeapAlloc(GetProcessHeap(), 0, sizeof(clsHeapNode));
-  if (!mem) return nullptr;
-  clsHeapNode* node = new (mem) clsHeapNode;
+  clsHeapNode* node = g_kept;
+  if (node) {
+    g_kept = node->nextKept_;
+  } else {
+    void* mem = HeapAlloc(GetProcessHeap(), 0, sizeof(clsHeapNode));
+    if (!mem) return nullptr;
+    node = new (mem) clsHeapNode;
+  }
+  Hold hold(node);
   node->module_ = module;
   node->hasName_ = name != nullptr;
   cstring::Strncpy(node->name_, name, 33);
-  node->flags_ = flags;
+  __atomic_store_n(&node->flags_, flags, __ATOMIC_RELAXED);  // read unlocked by DebugHint
   node->heapFlags_ = ((flags & kNoSerialize) ? HEAP_NO_SERIALIZE : 0) |
                      ((flags & kGenerateExceptions) ? HEAP_GENERATE_EXCEPTIONS : 0);
-  // Every call on the heap happens under the registry lock, which serialises them already.
+  // Every call on the heap happens under the node's lock, which serialises them already.
   // Exceptions on failure are raised by the registry after it released its lock, so the
   // Windows heap itself is created without HEAP_GENERATE_EXCEPTIONS.
   node->callFlags_ = HEAP_NO_SERIALIZE;
+  node->trace_ = nullptr;
+  node->stats_ = {};
+  node->next = node->prev = nullptr;
+  node->nextKept_ = nullptr;
   node->heap_ = HeapCreate(node->heapFlags_ & HEAP_NO_SERIALIZE, kInitialHeapSize, 0);
   if (!node->heap_) {
-    node->~clsHeapNode();
-    HeapFree(GetProcessHeap(), 0, mem);
+    node->nextKept_ = g_kept;
+    g_kept = node;
     return nullptr;
   }
   if (node->IsDebug()) node->trace_ = CaptureTrace(start);
+  node->alive_ = true;
   return node;
+}
+
+void clsHeapNode::FreeKeptNodes() {
+  while (clsHeapNode* node = g_kept) {
+    g_kept = node->nextKept_;
+    node->~clsHeapNode();
+    HeapFree(GetProcessHeap(), 0, node);
+  }
 }
 
 template <typename F>
 void clsHeapNode::WalkBusy(F&& visit) {
-  // A heap created without serialisation must not be locked; the registry lock covers it.
+  // A heap created without serialisation must not be locked; the node's lock covers it.
   const bool lock = !(heapFlags_ & HEAP_NO_SERIALIZE) && HeapLock(heap_);
   PROCESS_HEAP_ENTRY entry = {};
   while (HeapWalk(heap_, &entry))
@@ -76,9 +108,13 @@ void clsHeapNode::Destroy() {
     if (IsOwnDebugBlock(block, size)) FreeTrace(static_cast<scDebugObjectHeader*>(block)->trace);
   });
   HeapDestroy(heap_);
+  heap_ = nullptr;
   FreeTrace(trace_);
-  this->~clsHeapNode();
-  HeapFree(GetProcessHeap(), 0, this);
+  trace_ = nullptr;
+  plainBlocks_.Clear();
+  alive_ = false;
+  nextKept_ = g_kept;
+  g_kept = this;
 }
 
 // ---- Allocation ------------------------------------------------------------------------------
@@ -128,9 +164,30 @@ void* clsHeapNode::AllocObject(int size, uint32_t flags, UINT_PTR tag, const scS
   } else {
     auto* block = static_cast<uint32_t*>(HeapAlloc(heap_, callFlags_ | zero, static_cast<SIZE_T>(size) + kPlainOverhead));
     if (!block) return AllocFailed(debug, size, flags, raise);
+    if (!plainBlocks_.Insert(block)) {
+      HeapFree(heap_, callFlags_, block);
+      return AllocFailed(debug, size, flags, raise);
+    }
     *block = kPlainMagic;
     data = block + 1;
   }
+  if (!zero && (flags & kFillMemory)) memset(data, kNewFill, static_cast<size_t>(size));
+  ++stats_.totalAllocations;
+  if (++stats_.liveObjects > stats_.maxLiveObjects) stats_.maxLiveObjects = stats_.liveObjects;
+  return data;
+}
+
+void* clsHeapNode::AllocPlainQuick(int size, uint32_t flags) {
+  if (size < 0 || (flags & kDebug) || (IsDebug() && !(flags & kNeverDebug))) return nullptr;
+  const DWORD zero = (flags & kZeroMemory) ? HEAP_ZERO_MEMORY : 0;
+  auto* block = static_cast<uint32_t*>(HeapAlloc(heap_, callFlags_ | zero, static_cast<SIZE_T>(size) + kPlainOverhead));
+  if (!block) return nullptr;  // AllocObject tries again and reports
+  if (!plainBlocks_.Insert(block)) {
+    HeapFree(heap_, callFlags_, block);
+    return nullptr;
+  }
+  *block = kPlainMagic;
+  void* data = block + 1;
   if (!zero && (flags & kFillMemory)) memset(data, kNewFill, static_cast<size_t>(size));
   ++stats_.totalAllocations;
   if (++stats_.liveObjects > stats_.maxLiveObjects) stats_.maxLiveObjects = stats_.liveObjects;
@@ -222,11 +279,26 @@ int clsHeapNode::FreeDebug(void* data) {
   return 0;
 }
 
+bool clsHeapNode::FreePlainQuick(void* data) {
+  // Only a live plain object of this heap is read; everything else goes to FreeObject, which
+  // reports it. The fill on free needs the block size, so it goes there too.
+  auto* block = reinterpret_cast<uint32_t*>(static_cast<char*>(data) - kPlainOverhead);
+  const bool freed = plainBlocks_.EraseUnless(block, [&] {
+    if (*block != kPlainMagic || LinesActiveCached()) return true;
+    *block = kFreedMagic;
+    if (HeapFree(heap_, callFlags_, block)) return false;
+    *block = kPlainMagic;
+    return true;
+  });
+  if (freed) --stats_.liveObjects;
+  return freed;
+}
+
 int clsHeapNode::FreePlain(void* data) {
   auto* block = reinterpret_cast<uint32_t*>(static_cast<char*>(data) - kPlainOverhead);
-  // Asked whether the lines are on or not: a pointer this heap does not know (another heap's
-  // object) is refused before it reaches HeapFree.
-  const SIZE_T blockSize = HeapSize(heap_, callFlags_, block);
+  // Asked whether the lines are on or not: a pointer this heap did not hand out (another heap's
+  // object, one freed already) is refused before it reaches the Windows heap.
+  const SIZE_T blockSize = plainBlocks_.Contains(block) ? HeapSize(heap_, callFlags_, block) : kNoBlock;
   if (blockSize == kNoBlock || blockSize < kPlainOverhead) {
     if (LinesActive()) {
       GroupBegin(L"Error: clsHeapNode['%s'/'%s']::FreeObjectND(%#p)", ModuleName(), Name(), data);
@@ -241,6 +313,7 @@ int clsHeapNode::FreePlain(void* data) {
     *block = kPlainMagic;
     return Refuse(L"FreeObjectND", data, L"error freeing object");
   }
+  plainBlocks_.Erase(block);
   --stats_.liveObjects;
   return 0;
 }

@@ -11,8 +11,12 @@ UINT_PTR Hash(UINT_PTR key) {
 }
 }  // namespace
 
-clsPointerSet::~clsPointerSet() {
+clsPointerSet::~clsPointerSet() { Clear(); }
+
+void clsPointerSet::Clear() {
   if (slots_) HeapFree(GetProcessHeap(), 0, slots_);
+  slots_ = nullptr;
+  capacity_ = count_ = 0;
 }
 
 size_t clsPointerSet::Slot(UINT_PTR key) const {
@@ -26,8 +30,9 @@ bool clsPointerSet::Contains(const void* p) const {
   return key && capacity_ && slots_[Slot(key)] == key;
 }
 
-bool clsPointerSet::Grow() {
-  size_t capacity = capacity_ ? capacity_ * 2 : 64;
+bool clsPointerSet::Grow() { return Resize(capacity_ ? capacity_ * 2 : kMinCapacity); }
+
+bool clsPointerSet::Resize(size_t capacity) {
   auto* slots = static_cast<UINT_PTR*>(HeapAlloc(GetProcessHeap(), HEAP_ZERO_MEMORY, capacity * sizeof(UINT_PTR)));
   if (!slots) return false;
   UINT_PTR* old = slots_;
@@ -56,10 +61,16 @@ bool clsPointerSet::Insert(const void* p) {
 void clsPointerSet::Erase(const void* p) {
   UINT_PTR key = reinterpret_cast<UINT_PTR>(p);
   if (!key || !capacity_) return;
-  size_t mask = capacity_ - 1, i = Slot(key);
-  if (slots_[i] != key) return;
+  size_t i = Slot(key);
+  if (slots_[i] == key) EraseAt(i);
+}
+
+void clsPointerSet::EraseAt(size_t i) {
+  size_t mask = capacity_ - 1;
   slots_[i] = 0;
   --count_;
+  // A set that held many pointers once gives its memory back (an allocation failure keeps it).
+  if (capacity_ > kMinCapacity && count_ * 8 < capacity_ && Resize(capacity_ / 2)) return;
   for (size_t j = (i + 1) & mask; slots_[j]; j = (j + 1) & mask) {
     size_t home = Hash(slots_[j]) & mask;
     // Move the entry into the hole when its home does not lie cyclically in (i, j].

@@ -15,11 +15,27 @@ class clsPointerSet {
   bool Contains(const void* p) const;
   bool Insert(const void* p);  // false when out of memory
   void Erase(const void* p);
+  // Erase in one probe: true when the pointer was there. `keep` decides, once it is found,
+  // whether it stays after all (then nothing changes and the result is false).
+  template <typename Keep>
+  bool EraseUnless(const void* p, Keep&& keep) {
+    UINT_PTR key = reinterpret_cast<UINT_PTR>(p);
+    if (!key || !capacity_) return false;
+    size_t i = Slot(key);
+    if (slots_[i] != key || keep()) return false;
+    EraseAt(i);
+    return true;
+  }
+  void Clear();  // empty, its memory given back
   size_t Count() const { return count_; }
 
  private:
   size_t Slot(UINT_PTR key) const;
   bool Grow();
+  void EraseAt(size_t i);
+  bool Resize(size_t capacity);  // a power of two holding more than count_ * 2
+
+  static constexpr size_t kMinCapacity = 64;
 
   UINT_PTR* slots_ = nullptr;  // 0 = empty
   size_t capacity_ = 0;        // a power of two

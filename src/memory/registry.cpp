@@ -3,6 +3,7 @@
 #include <new>
 
 #include "foundation/critical_section.h"
+#include "memory/handle_set.h"
 #include "memory/memory_lines.h"
 #include "memory/module_node.h"
 #include "memory/object_layout.h"
@@ -18,7 +19,7 @@ struct clsModuleList {
   clsModuleNode* head = nullptr;
   clsModuleNode* tail = nullptr;
   clsPointerSet modules;
-  clsPointerSet heaps;
+  clsHandleSet heaps;  // also read without the lock, by the plain-object paths
   bool heapWalk = false;  // HeapWalk, HeapLock and HeapCompact exist (every NT system)
 
   void Append(clsModuleNode* m) {
@@ -40,7 +41,7 @@ struct clsModuleList {
     return nullptr;
   }
   clsHeapNode* Heap(void* handle) const { return heaps.Contains(handle) ? static_cast<clsHeapNode*>(handle) : nullptr; }
-  // Unlinks the heap, frees what its objects hold and destroys it.
+  // Unlinks the heap, frees what its objects hold and destroys it. The caller holds the node.
   void DestroyHeap(clsHeapNode* heap) {
     heaps.Erase(heap);
     heap->Module()->RemoveHeap(heap);
@@ -107,11 +108,15 @@ void Shutdown() {
   {
     AutoLock lock(g_registry->lock);
     while (clsModuleNode* m = g_registry->head) {
-      while (clsHeapNode* h = m->FirstHeap()) g_registry->DestroyHeap(h);
+      while (clsHeapNode* h = m->FirstHeap()) {
+        clsHeapNode::Hold hold(h);
+        g_registry->DestroyHeap(h);
+      }
       g_registry->Unlink(m);
       g_registry->modules.Erase(m);
       m->Destroy();
     }
+    clsHeapNode::FreeKeptNodes();
   }
   g_registry->~clsModuleList();
   g_registry = nullptr;
@@ -158,6 +163,7 @@ int JobClose(void* module) {
       const bool report = LinesActive();
       if (report) GroupBegin(L"Error: deleting module '%s', but the following heaps are left:", m->Name());
       while (clsHeapNode* h = m->FirstHeap()) {
+        clsHeapNode::Hold hold(h);
         if (report) h->ReportObjects();
         g_registry->DestroyHeap(h);
       }
@@ -189,6 +195,7 @@ void* CreateHeap(void* module, const wchar_t* name, uint32_t flags, const scStac
   if (flags & kNeverDebug) flags &= ~static_cast<uint32_t>(kDebug);
   clsHeapNode* h = clsHeapNode::Create(m, name, flags, start);
   if (h && !g_registry->heaps.Insert(h)) {
+    clsHeapNode::Hold hold(h);
     h->Destroy();
     h = nullptr;
   }
@@ -209,6 +216,7 @@ int DeleteHeap(void* heap) {
   }
   clsCallTrace trace(h->Module()->Traced());
   trace.Begin(L"UtilHeapDelete(%#p) ['%s','%s']", heap, h);
+  clsHeapNode::Hold hold(h);
   const bool left = h->Stats().liveObjects > 0;
   if (h->IsDebug()) h->CheckFences();
   h->ReportTotals();
@@ -233,6 +241,7 @@ int Bytes(void* heap, bool objects) {
   }
   clsCallTrace trace(h->Module()->Traced());
   trace.Begin(objects ? L"UtilHeapSizeObjects(%#p) ['%s','%s']" : L"UtilHeapSize(%#p) ['%s','%s']", heap, h);
+  clsHeapNode::Hold hold(h);
   if (objects) {
     if (g_registry->heapWalk) return trace.End(h->SumBusyBlocks());
     if (LinesActive()) Line(L"Error: UtilHeapSizeObjects(...) does only run under NT");
@@ -265,6 +274,7 @@ int ValidateHeap(void* heap, const void* data) {
     if (LinesActive()) Line(L"Error: UtilHeapValidate(...) does only run under NT");
     return trace.End(kUnavailable);
   }
+  clsHeapNode::Hold hold(h);
   return trace.End(h->Validate(data));
 }
 
@@ -282,6 +292,7 @@ int ShrinkHeap(void* heap) {
     if (LinesActive()) Line(L"Error: UtilHeapShrink(...) does only run under NT");
     return trace.End(kUnavailable);
   }
+  clsHeapNode::Hold hold(h);
   return trace.End(h->Shrink());
 }
 
@@ -289,8 +300,10 @@ bool GetHeapStats(void* heap, scHeapStats* stats) {
   if (!g_registry || !stats) return false;
   clsRegistryLock lock;
   clsHeapNode* h = g_registry->Heap(heap);
-  if (h) *stats = h->Stats();
-  return h != nullptr;
+  if (!h) return false;
+  clsHeapNode::Hold hold(h);
+  *stats = h->Stats();
+  return true;
 }
 
 // ---- Objects ---------------------------------------------------------------------------------
@@ -298,6 +311,13 @@ bool GetHeapStats(void* heap, scHeapStats* stats) {
 void* ObjectAlloc(void* heap, int size, uint32_t flags, UINT_PTR tag, const scStackStart& start) {
   if (!heap) return RuntimeAlloc(size, flags);
   if (!g_registry) return nullptr;
+  // The common case, a plain object, takes only the heap's own lock and writes no line.
+  if (!(flags & kDebug) && g_registry->heaps.Contains(heap) && !static_cast<clsHeapNode*>(heap)->DebugHint()) {
+    auto* h = static_cast<clsHeapNode*>(heap);
+    clsHeapNode::Hold hold(h);
+    if (h->Alive())
+      if (void* data = h->AllocPlainQuick(size, flags)) return data;
+  }
   bool raise = false;
   void* data = nullptr;
   {
@@ -307,6 +327,7 @@ void* ObjectAlloc(void* heap, int size, uint32_t flags, UINT_PTR tag, const scSt
       if (LinesActive()) Line(L"Error: UtilHeapObjectAlloc(%#p,%d,..): Invalid heap handle", heap, size);
       return nullptr;
     }
+    clsHeapNode::Hold hold(h);
     data = h->AllocObject(size, flags, tag, start, &raise);
   }
   if (raise) RaiseException(STATUS_NO_MEMORY, 0, 0, nullptr);  // the heap asked for exceptions (0x20)
@@ -316,12 +337,18 @@ void* ObjectAlloc(void* heap, int size, uint32_t flags, UINT_PTR tag, const scSt
 int ObjectFree(void* heap, void* data) {
   if (!heap) return RuntimeFree(data);
   if (!g_registry) return kInvalidHandle;
+  if (g_registry->heaps.Contains(heap) && !static_cast<clsHeapNode*>(heap)->DebugHint()) {
+    auto* h = static_cast<clsHeapNode*>(heap);
+    clsHeapNode::Hold hold(h);
+    if (h->Alive() && h->FreePlainQuick(data)) return 0;
+  }
   clsRegistryLock lock;
   clsHeapNode* h = g_registry->Heap(heap);
   if (!h) {
     if (LinesActive()) Line(L"Error: UtilHeapObjectFree(%#p,%#p): Invalid heap handle", heap, data);
     return kInvalidHandle;
   }
+  clsHeapNode::Hold hold(h);
   return h->FreeObject(data);
 }
 
@@ -334,6 +361,7 @@ int ObjectSize(void* heap, const void* data) {
     if (LinesActive()) Line(L"Error: UtilHeapObjectSize(%#p,%#p): Invalid heap handle", heap, data);
     return kInvalidHandle;
   }
+  clsHeapNode::Hold hold(h);
   return h->SizeObject(data);
 }
 

@@ -1,6 +1,8 @@
 // The process-wide registry of host modules and their heaps. Every operation holds the one
-// registry lock for its whole duration, which also serialises the heaps created without
-// serialisation (flag 0x10). Handles are checked for membership before they are used.
+// registry lock for its whole duration, except the common plain-object allocation and free,
+// which hold only their heap's lock; every call on a heap holds that lock, which also
+// serialises the heaps created without serialisation (flag 0x10). Handles are checked for
+// membership before they are used.
 #pragma once
 #include <windows.h>
 

@@ -25,9 +25,11 @@ class clsInlineText {
     if (count < N) {
       std::wmemmove(inline_, text, count);
       inline_[count] = 0;
-      std::free(heap_);
-      heap_ = nullptr;
-      heapCapacity_ = 0;
+      if (heap_) {  // most texts never had one: no call into the runtime
+        std::free(heap_);
+        heap_ = nullptr;
+        heapCapacity_ = 0;
+      }
       return true;
     }
     if (heap_ && count < heapCapacity_) {
@@ -53,9 +55,11 @@ class clsInlineText {
   }
 
   void Clear() noexcept {
-    std::free(heap_);
-    heap_ = nullptr;
-    heapCapacity_ = 0;
+    if (heap_) {
+      std::free(heap_);
+      heap_ = nullptr;
+      heapCapacity_ = 0;
+    }
     inline_[0] = 0;
   }
 

@@ -64,7 +64,7 @@ class clsItem {
   clsItemList* subList_ = nullptr;
   ovut::profile::ItemPoolBlock* block_ = nullptr;
 
-  // List order, and the chain of the name index (insertion order, circular).
+  // List order, and the chain of the name index (insertion order).
   clsItem* next_ = nullptr;
   clsItem* prev_ = nullptr;
   clsItemList* parent_ = nullptr;

@@ -22,7 +22,7 @@ void NameIndex::Drop() noexcept {
 }
 
 bool NameIndex::Rehash(uint32_t bucketCount, const clsItemList& list) noexcept {
-  clsItem** fresh = static_cast<clsItem**>(std::calloc(bucketCount, sizeof(clsItem*)));
+  Bucket* fresh = static_cast<Bucket*>(std::calloc(bucketCount, sizeof(Bucket)));
   if (!fresh) return false;
   std::free(buckets_);
   buckets_ = fresh;
@@ -32,17 +32,14 @@ bool NameIndex::Rehash(uint32_t bucketCount, const clsItemList& list) noexcept {
 }
 
 void NameIndex::Link(clsItem* item) noexcept {
-  clsItem*& head = buckets_[item->hash_ & mask_];
-  if (!head) {
-    head = item;
-    item->hashNext_ = item->hashPrev_ = item;
-    return;
-  }
-  clsItem* tail = head->hashPrev_;
-  tail->hashNext_ = item;
-  item->hashPrev_ = tail;
-  item->hashNext_ = head;
-  head->hashPrev_ = item;
+  Bucket& b = buckets_[item->hash_ & mask_];
+  item->hashNext_ = nullptr;
+  item->hashPrev_ = b.tail;
+  if (b.tail)
+    b.tail->hashNext_ = item;
+  else
+    b.head = item;
+  b.tail = item;
 }
 
 void NameIndex::Insert(clsItem* item, const clsItemList& list) noexcept {
@@ -53,32 +50,27 @@ void NameIndex::Insert(clsItem* item, const clsItemList& list) noexcept {
 }
 
 void NameIndex::Erase(clsItem* item) noexcept {
-  clsItem*& head = buckets_[item->hash_ & mask_];
-  if (item->hashNext_ == item) {
-    head = nullptr;
-  } else {
+  Bucket& b = buckets_[item->hash_ & mask_];
+  if (item->hashPrev_)
     item->hashPrev_->hashNext_ = item->hashNext_;
+  else
+    b.head = item->hashNext_;
+  if (item->hashNext_)
     item->hashNext_->hashPrev_ = item->hashPrev_;
-    if (head == item) head = item->hashNext_;
-  }
+  else
+    b.tail = item->hashPrev_;
   item->hashNext_ = item->hashPrev_ = nullptr;
 }
 
 clsItem* NameIndex::Find(const wchar_t* name, uint32_t length, bool isList) const noexcept {
   uint32_t h = NameHash(name, length, isList);
-  clsItem* head = buckets_[h & mask_];
-  if (!head) return nullptr;
-  clsItem* it = head;
-  do {
+  for (clsItem* it = buckets_[h & mask_].head; it; it = it->hashNext_)
     if (it->hash_ == h && it->IsList() == isList && it->NameEquals(name, length)) return it;
-    it = it->hashNext_;
-  } while (it != head);
   return nullptr;
 }
 
 clsItem* NameIndex::FindNext(const clsItem* item) const noexcept {
-  clsItem* head = buckets_[item->hash_ & mask_];
-  for (clsItem* it = item->hashNext_; it != head; it = it->hashNext_)
+  for (clsItem* it = item->hashNext_; it; it = it->hashNext_)
     if (it->hash_ == item->hash_ && it->IsList() == item->IsList() &&
         it->NameEquals(item->Name(), item->NameLength()))
       return it;

@@ -33,7 +33,13 @@ class NameIndex {
   void Link(clsItem* item) noexcept;
   bool Rehash(uint32_t bucketCount, const clsItemList& list) noexcept;
 
-  clsItem** buckets_ = nullptr;  // head of each circular chain, oldest first
+  // Both ends of each chain (oldest first), so that linking the newest item writes to the old
+  // tail only and never has to read a far-away item first.
+  struct Bucket {
+    clsItem* head;
+    clsItem* tail;
+  };
+  Bucket* buckets_ = nullptr;
   uint32_t mask_ = 0;
 };
 
