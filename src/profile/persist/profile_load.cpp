@@ -57,6 +57,8 @@ bool InflateFailed(clsProfJob& job, clsFile& file, int result) {
 
 // Compressed content above this is inflated from the file as before, not read into memory first.
 constexpr uint64_t kMaxPackedInMemory = uint64_t(256) << 20;
+// Below this the text is about one inflated piece: nothing to overlap, and a thread costs more.
+constexpr uint64_t kOverlapFrom = 64 * 1024;
 
 // The inflated text as it arrives; the head taken for the format check comes first.
 class InflateFeed : public clsTextFeed {
@@ -83,7 +85,7 @@ class InflateFeed : public clsTextFeed {
 int LoadContainerOverlapped(clsProfJob& job, clsFile& file, uint64_t limit) {
   if (ovut::env::CompressionWorkers() < 2) return -1;
   const uint64_t size = file.Size();
-  if (size == clsFile::kUnknown || size < 4 || size - 4 > kMaxPackedInMemory) return -1;
+  if (size == clsFile::kUnknown || size < 4 + kOverlapFrom || size - 4 > kMaxPackedInMemory) return -1;
   codec::ByteBuffer packed;
   try {
     packed.resize(static_cast<size_t>(size - 4));

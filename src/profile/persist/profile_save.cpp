@@ -75,6 +75,9 @@ class DeflateSink : public clsTextSink {
 // no second thread could be had; the caller then packs as the sequential path does.
 bool PackOverlapped(clsProfJob& job, int form, int& rc, codec::ByteBuffer& packed, bool& deflated) {
   if (ovut::env::CompressionWorkers() < 2) return false;
+  // Text of about one piece is deflated in one go at the end: nothing to overlap.
+  const int level = job.streamOptions ? job.streamOptions : (form == kFormIni ? 0 : 1);
+  if (SizeEstimate(job.rootList, level, form) < codec::kStreamChunk) return false;
   codec::clsDeflatePipe pipe(codec::kPresetPackedContainer);
   if (!pipe.Start()) return false;
   DeflateSink sink(pipe);
