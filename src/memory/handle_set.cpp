@@ -1,15 +1,9 @@
 #include "memory/handle_set.h"
 
+#include "memory/pointer_set.h"
+
 namespace ovut::memory {
 namespace {
-
-UINT_PTR Hash(UINT_PTR key) {
-#ifdef _WIN64
-  return (key >> 4) * 0x9E3779B97F4A7C15ull >> 20;
-#else
-  return (key >> 3) * 0x9E3779B1u >> 8;
-#endif
-}
 
 UINT_PTR Load(const UINT_PTR& slot) { return __atomic_load_n(&slot, __ATOMIC_RELAXED); }
 void Store(UINT_PTR& slot, UINT_PTR value) { __atomic_store_n(&slot, value, __ATOMIC_RELEASE); }
@@ -26,7 +20,7 @@ clsHandleSet::~clsHandleSet() {
 
 // Under the registry lock: no slot changes meanwhile.
 size_t clsHandleSet::Slot(const scTable* t, UINT_PTR key) noexcept {
-  size_t mask = t->capacity - 1, i = Hash(key) & mask;
+  size_t mask = t->capacity - 1, i = PointerHash(key) & mask;
   while (t->slots[i] && t->slots[i] != key) i = (i + 1) & mask;
   return i;
 }
@@ -37,7 +31,7 @@ bool clsHandleSet::Contains(const void* p) const noexcept {
   if (!key || !t) return false;
   const size_t mask = t->capacity - 1;
   // Bounded: a reader racing a writer may see an unusual table, never loops on it.
-  for (size_t i = Hash(key) & mask, n = 0; n < t->capacity; i = (i + 1) & mask, ++n) {
+  for (size_t i = PointerHash(key) & mask, n = 0; n < t->capacity; i = (i + 1) & mask, ++n) {
     const UINT_PTR v = Load(t->slots[i]);
     if (v == key) return true;
     if (!v) return false;
@@ -78,7 +72,7 @@ void clsHandleSet::Erase(const void* p) noexcept {
   Store(slots[i], 0);
   --count_;
   for (size_t j = (i + 1) & mask; slots[j]; j = (j + 1) & mask) {
-    size_t home = Hash(slots[j]) & mask;
+    size_t home = PointerHash(slots[j]) & mask;
     // Move the entry into the hole when its home does not lie cyclically in (i, j].
     bool between = i <= j ? (home > i && home <= j) : (home > i || home <= j);
     if (!between) {

@@ -1,15 +1,6 @@
 #include "memory/pointer_set.h"
 
 namespace ovut::memory {
-namespace {
-UINT_PTR Hash(UINT_PTR key) {
-#ifdef _WIN64
-  return (key >> 4) * 0x9E3779B97F4A7C15ull >> 20;
-#else
-  return (key >> 3) * 0x9E3779B1u >> 8;
-#endif
-}
-}  // namespace
 
 clsPointerSet::~clsPointerSet() { Clear(); }
 
@@ -20,7 +11,7 @@ void clsPointerSet::Clear() {
 }
 
 size_t clsPointerSet::Slot(UINT_PTR key) const {
-  size_t mask = capacity_ - 1, i = Hash(key) & mask;
+  size_t mask = capacity_ - 1, i = PointerHash(key) & mask;
   while (slots_[i] && slots_[i] != key) i = (i + 1) & mask;
   return i;
 }
@@ -72,7 +63,7 @@ void clsPointerSet::EraseAt(size_t i) {
   // A set that held many pointers once gives its memory back (an allocation failure keeps it).
   if (capacity_ > kMinCapacity && count_ * 8 < capacity_ && Resize(capacity_ / 2)) return;
   for (size_t j = (i + 1) & mask; slots_[j]; j = (j + 1) & mask) {
-    size_t home = Hash(slots_[j]) & mask;
+    size_t home = PointerHash(slots_[j]) & mask;
     // Move the entry into the hole when its home does not lie cyclically in (i, j].
     bool between = i <= j ? (home > i && home <= j) : (home > i || home <= j);
     if (!between) {

@@ -5,6 +5,16 @@
 
 namespace ovut::memory {
 
+// The home slot's hash of a pointer: the low bits of an aligned pointer are zero, so they are
+// shifted out before the multiply.
+inline UINT_PTR PointerHash(UINT_PTR key) {
+#ifdef _WIN64
+  return (key >> 4) * 0x9E3779B97F4A7C15ull >> 20;
+#else
+  return (key >> 3) * 0x9E3779B1u >> 8;
+#endif
+}
+
 class clsPointerSet {
  public:
   clsPointerSet() = default;

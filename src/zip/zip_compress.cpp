@@ -25,22 +25,6 @@ constexpr uint64_t kMaxMemoryEntry = 16u << 20;
 // A memory block keeps an unused tail of at most this many bytes; a longer one is cut off.
 constexpr size_t kSlack = 4096;
 
-// Reads the next piece; false on a short read. A stream may hand out less than asked per call
-// without being at its end, so only a read of nothing ends it.
-bool Refill(clsFile& source, uint8_t* buffer, uint64_t& remaining, z_stream& z) {
-  const DWORD want = remaining < kInputChunk ? static_cast<DWORD>(remaining) : kInputChunk;
-  DWORD got = 0;
-  while (got < want) {
-    const DWORD n = source.Read(buffer + got, want - got);
-    if (n == 0) return false;
-    got += n;
-  }
-  remaining -= want;
-  z.next_in = buffer;
-  z.avail_in = want;
-  return true;
-}
-
 }  // namespace
 
 void clsZIPFile::Compress(scZIPFileJob& job) noexcept {
@@ -91,7 +75,7 @@ void clsZIPFile::Compress(scZIPFileJob& job) noexcept {
   int result = rc == Z_OK ? ovut::codec::kStreamOk : rc;
   while (result == ovut::codec::kStreamOk) {
     if (z.avail_in == 0 && remaining) {
-      if (!Refill(source, input.get(), remaining, z)) {
+      if (!ovut::codec::ReadNextPiece(source, input.get(), kInputChunk, remaining, z)) {
         result = ovut::codec::kStreamReadShort;
         break;
       }

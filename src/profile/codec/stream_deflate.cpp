@@ -53,10 +53,15 @@ struct Staging {
   }
 };
 
-// Reads the next piece into the staging buffer; false on a short read. A stream may hand out
-// less than asked per call without being at its end, so only a read of nothing ends it.
-bool Refill(clsFile& source, uint8_t* buffer, uint64_t& remaining, z_stream& z) {
-  const DWORD want = remaining < kStreamChunk ? static_cast<DWORD>(remaining) : kStreamChunk;
+bool Drain(clsFile& target, const uint8_t* buffer, z_stream& z) {
+  DWORD produced = kStreamChunk - z.avail_out;
+  return produced == 0 || target.Write(buffer, produced) == produced;
+}
+
+}  // namespace
+
+bool ReadNextPiece(clsFile& source, uint8_t* buffer, uint32_t chunk, uint64_t& remaining, z_stream& z) {
+  const DWORD want = remaining < chunk ? static_cast<DWORD>(remaining) : chunk;
   DWORD got = 0;
   while (got < want) {
     const DWORD n = source.Read(buffer + got, want - got);
@@ -68,13 +73,6 @@ bool Refill(clsFile& source, uint8_t* buffer, uint64_t& remaining, z_stream& z) 
   z.avail_in = want;
   return true;
 }
-
-bool Drain(clsFile& target, const uint8_t* buffer, z_stream& z) {
-  DWORD produced = kStreamChunk - z.avail_out;
-  return produced == 0 || target.Write(buffer, produced) == produced;
-}
-
-}  // namespace
 
 int StreamDeflate(clsFile& target, clsFile& source, int preset, uint32_t* crc32Out, uint64_t count) {
   if (preset < 1 || preset > 8) return kStreamBadPreset;
@@ -92,7 +90,7 @@ int StreamDeflate(clsFile& target, clsFile& source, int preset, uint32_t* crc32O
   int result = kStreamOk;
   for (;;) {
     if (z.avail_in == 0 && remaining) {
-      if (!Refill(source, buf.in.get(), remaining, z)) {
+      if (!ReadNextPiece(source, buf.in.get(), kStreamChunk, remaining, z)) {
         result = kStreamReadShort;
         break;
       }
@@ -134,7 +132,7 @@ int StreamInflate(clsFile& target, clsFile& source, uint64_t count, uint64_t max
   uint64_t written = 0;  // z.total_out is 32 bits wide on Windows
   for (;;) {
     if (z.avail_in == 0 && remaining) {
-      if (!Refill(source, buf.in.get(), remaining, z)) {
+      if (!ReadNextPiece(source, buf.in.get(), kStreamChunk, remaining, z)) {
         result = kStreamReadShort;
         break;
       }

@@ -1,6 +1,8 @@
 // Moving whole streams through zlib: raw deflate (window 15, no wrapper) from a source file
 // object into a target, and the reverse. Used by the packed profile container and ZIP entries.
 #pragma once
+#include <zlib.h>
+
 #include <cstdint>
 
 class clsFile;
@@ -56,5 +58,10 @@ int StreamDeflate(clsFile& target, clsFile& source, int preset, uint32_t* crc32 
 // a corrupt stream, Z_BUF_ERROR when the input ends before the deflate stream does).
 int StreamInflate(clsFile& target, clsFile& source, uint64_t count = kAllRemaining,
                   uint64_t maxOutput = MaxInflatedBytes());
+
+// Reads the next piece of the source (at most `chunk` bytes, less only for its last piece) into
+// `buffer` and points `z` at it; false on a short read. A stream may hand out less than asked per
+// call without being at its end, so only a read of nothing ends it.
+bool ReadNextPiece(clsFile& source, uint8_t* buffer, uint32_t chunk, uint64_t& remaining, z_stream& z);
 
 }  // namespace ovut::codec
