@@ -169,3 +169,4 @@ int CrashCommand(int argc, wchar_t** argv) {
 
 OVUTHOST_COMMAND(crash, L"crash", L"[av|nx|stack|bp] [-i]: crash a protected thread, tell where the report went",
                  CrashCommand);
+OVUTHOST_SHOWN_EXAMPLE(crash, L"av");

@@ -58,5 +58,7 @@ int DocInfo(int argc, wchar_t** argv) {
 }  // namespace
 
 OVUTHOST_COMMAND(docinfo, L"docinfo", L"FILE...: title, subject, author, last author, keywords, comments, created "
-                                      L"and modified of each file (example: docinfo samples\\note.eml)",
+                                      L"and modified of each file",
                  DocInfo);
+OVUTHOST_EXAMPLE(docinfo, L"samples/docinfo/note.eml samples/docinfo/report.pdf samples/docinfo/letter.rtf "
+                          L"samples/docinfo/page.html");

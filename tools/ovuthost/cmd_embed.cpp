@@ -67,10 +67,10 @@ int Extract(int argc, wchar_t** argv) {
 }  // namespace
 
 OVUTHOST_COMMAND(embed, L"embed",
-                 L"FOLDER PATTERN [PROFILE] [-p PASSWORD]  store matching files in a profile"
-                 L" (example: ovuthost embed C:\\docs *.txt docs.xml -p secret)",
+                 L"FOLDER PATTERN [PROFILE] [-p PASSWORD]  store matching files in a profile",
                  Embed);
+OVUTHOST_EXAMPLE(embed, L"samples/docinfo *.eml docs.xml -p secret");
 OVUTHOST_COMMAND(extract, L"extract",
-                 L"PROFILE FOLDER [-p PASSWORD]  write the files a profile carries"
-                 L" (example: ovuthost extract docs.xml C:\\restored -p secret)",
+                 L"PROFILE FOLDER [-p PASSWORD]  write the files a profile carries",
                  Extract);
+OVUTHOST_EXAMPLE(extract, L"docs.xml restored -p secret");

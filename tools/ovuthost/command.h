@@ -13,6 +13,7 @@ struct Command {
   CommandFn run;
   Command* next;
   const wchar_t* example = nullptr;  // arguments of an example run (OVUTHOST_EXAMPLE)
+  bool exampleRuns = true;            // false: shown by "help", never run by --run-examples
 };
 
 void Register(Command* c);
@@ -24,7 +25,10 @@ struct Registrar {
   explicit Registrar(Command* c) { Register(c); }
 };
 struct ExampleSetter {
-  ExampleSetter(Command* c, const wchar_t* example) { c->example = example; }
+  ExampleSetter(Command* c, const wchar_t* example, bool runs = true) {
+    c->example = example;
+    c->exampleRuns = runs;
+  }
 };
 
 // Console output in UTF-8 that works for pipes and consoles alike.
@@ -40,3 +44,6 @@ void Print(const wchar_t* format, ...);
 // arguments after the command name, runnable from the repository's root folder through
 // scripts/demo.sh (which turns existing relative paths into ones the host can open).
 #define OVUTHOST_EXAMPLE(ident, example) static ::ovuthost::ExampleSetter ident##_example(&ident##_cmd, example)
+// An example "help" shows but --run-examples skips (one that ends the process on purpose).
+#define OVUTHOST_SHOWN_EXAMPLE(ident, example) \
+  static ::ovuthost::ExampleSetter ident##_example(&ident##_cmd, example, false)

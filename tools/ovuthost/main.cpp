@@ -64,8 +64,8 @@ int RunExamples() {
   using namespace ovuthost;
   int failures = 0;
   for (Command* c = g_commands; c; c = c->next) {
-    if (!c->example) {
-      Print(L"== %s: no example\n", c->name);
+    if (!c->example || !c->exampleRuns) {
+      Print(c->example ? L"== %s: example not run (it ends the process)\n" : L"== %s: no example\n", c->name);
       continue;
     }
     std::wstring line = std::wstring(L"ovuthost ") + c->name + L" " + c->example;
