@@ -12,7 +12,8 @@ for arch in "$@"; do
   triple=$arch-w64-mingw32 pkg="$out/$arch/package"
   rm -rf "${out:?}/$arch"
   cmake --install "$broot/$arch" --prefix "$pkg" >/dev/null
-  for f in bin/OVUT19.DLL bin/OVUT19.DLL.debug include/ovut19.h lib/libOVUT19.dll.a lib/OVUT19.lib \
+  for f in bin/OVUT19.DLL bin/OVUT19.DLL.debug bin/ovutview.exe include/ovut19.h include/ovut19.hpp \
+           lib/libOVUT19.dll.a lib/OVUT19.lib \
            lib/cmake/OVUT19/OVUT19Config.cmake lib/cmake/OVUT19/OVUT19ConfigVersion.cmake README.md; do
     [ -f "$pkg/$f" ] || fail "$arch package lacks $f"
   done

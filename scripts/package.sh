@@ -14,6 +14,9 @@ for arch in i686 x86_64; do
   configure_and_build "$arch-w64-mingw32" "$dir" "" >/dev/null
   rm -rf "${stage:?}/$arch"
   cmake --install "$dir" --prefix "$stage/$arch/OVUT19-$version-$arch" >/dev/null
+  # The MSVC import library is made only where llvm-dlltool is (setup installs it).
+  [ -f "$stage/$arch/OVUT19-$version-$arch/lib/OVUT19.lib" ] ||
+    { echo "package: $arch has no lib/OVUT19.lib (is llvm-dlltool installed?)" >&2; exit 1; }
   echo "package: $stage/$arch/OVUT19-$version-$arch"
 done
 

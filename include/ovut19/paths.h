@@ -1,5 +1,6 @@
 /** @file
-    UNC and local path mapping. */
+    UNC and local path mapping.
+    Threads: any; the calls keep no state between them. */
 #ifndef OVUT19_PATHS_H
 #define OVUT19_PATHS_H
 

@@ -1,6 +1,9 @@
 /** @file
-    ZIP archives: each appended file is compressed (deflate) at once into a temporary file; the
-    archive itself is written by UtilZIPClose.
+    ZIP archives: each appended file is compressed (deflate) at once; its compressed data waits in
+    memory within the archive's allowance (64 MiB), beyond it in a temporary file, and the
+    archive itself is written by UtilZIPClose. UtilZIPAppendList compresses on one thread per
+    processor unless parallel compression is off (UtilSetParallelCompression); the archive, the
+    results and the debug lines are the same either way.
     Threads: one thread at a time per handle. */
 #ifndef OVUT19_ZIP_H
 #define OVUT19_ZIP_H
