@@ -197,7 +197,13 @@ class Heap : public detail::Owner<HUTILHEAP, detail::HeapCloser> {
   static Heap Create(const Module& module, const wchar_t* name, DWORD flags = 0) {
     return TryCreate(module, name, flags).value();
   }
-  void* Alloc(int size, DWORD flags = 0) const noexcept { return UtilHeapObjectAlloc(get(), size, flags); }
+  // An object, or (no memory, a negative size, a heap that is gone) UTILHEAP_BAD_OBJECT.
+  Result<void*> TryAlloc(int size, DWORD flags = 0) const {
+    void* object = UtilHeapObjectAlloc(get(), size, flags);
+    if (!object) return Result<void*>::Failure(UTILHEAP_BAD_OBJECT, "UtilHeapObjectAlloc");
+    return object;
+  }
+  void* Alloc(int size, DWORD flags = 0) const { return TryAlloc(size, flags).value(); }
   Status TryFree(void* object) const { return Status(UtilHeapObjectFree(get(), object), "UtilHeapObjectFree"); }
 };
 
@@ -286,11 +292,12 @@ class TempFile {
 class DebugHelpJob : public detail::Owner<HUTILDEBUGHELP, detail::DebugHelpCloser> {
  public:
   using Owner::Owner;
-  static DebugHelpJob Open() {
+  static Result<DebugHelpJob> TryOpen() {
     DebugHelpJob job(UtilDebugHelpJobOpen());
-    if (!job) throw Error(UTIL_DBGHELP_FAILED, "UtilDebugHelpJobOpen");
+    if (!job) return Result<DebugHelpJob>::Failure(UTIL_DBGHELP_FAILED, "UtilDebugHelpJobOpen");
     return job;
   }
+  static DebugHelpJob Open() { return TryOpen().value(); }
   // "module!symbol+0x1c" or "module+0x1a2b"; -3 when the address lies in no module.
   Result<std::wstring> TrySymbol(const void* address) const {
     std::wstring text;

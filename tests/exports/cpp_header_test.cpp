@@ -63,6 +63,8 @@ TEST(CppHeader, OwnersCloseOnceAndMovesHandOver) {
     ASSERT_NE(nullptr, object);
     EXPECT_TRUE(second.TryFree(object));
     EXPECT_EQ(UTILHEAP_BAD_OBJECT, second.TryFree(object).error());
+    EXPECT_EQ(UTILHEAP_BAD_OBJECT, second.TryAlloc(-1).error());  // refused size: a code, or
+    EXPECT_THROW(second.Alloc(-1), ovut19::Error);                 // an exception
   }
   // The heap owner deleted its heap (once: the moved-from owner did nothing).
   EXPECT_EQ(UTILHEAP_INVALID_HANDLE, UtilHeapDelete(raw));
