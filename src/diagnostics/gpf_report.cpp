@@ -75,7 +75,6 @@ void Channel(const wchar_t* text) noexcept {
   debug::Write(env::Identity().library.baseName.c_str(), indent, L"%s", text);
 }
 
-bool German() noexcept { return PRIMARYLANGID(GetUserDefaultLangID()) == LANG_GERMAN; }
 
 int Ask(const wchar_t* text, const wchar_t* caption, UINT style, int defaultResult) noexcept {
   try {
@@ -177,7 +176,7 @@ void clsGPFProtection::GenerateExceptionReport(EXCEPTION_POINTERS* exception, bo
     }
     if ((flags & kInteractive) && allowed && ui) {
       const wchar_t* question =
-          German() ? L"Diese Anwendung hat ein Problem verursacht und muss beendet werden. Wir bedauern dieses "
+          CrashTextsInGerman() ? L"Diese Anwendung hat ein Problem verursacht und muss beendet werden. Wir bedauern dieses "
                      L"Problem.\r\nBitte helfen Sie uns dabei, das Produkt zu verbessern. Es kann eine Datei mit "
                      L"Informationen f\u00fcr den Support erstellt werden, die Sie anschlie\u00dfend verschicken "
                      L"k\u00f6nnen. M\u00f6chten Sie dies?\r\n"
@@ -222,7 +221,7 @@ void clsGPFProtection::GenerateExceptionReport(EXCEPTION_POINTERS* exception, bo
         minidumpOnly = false;
       }
     }
-    const bool german = !g_unsafe && German();
+    const bool german = !g_unsafe && CrashTextsInGerman();
     if (archive[0])
       Log(out, L"%s",
           german ? L"Die Informationen f\u00fcr den Support wurden erzeugt.\r\nSoll das Verzeichnis der Datei "

@@ -10,6 +10,7 @@
 #include "diagnostics/crash_log.h"
 #include "diagnostics/gpf_protection.h"
 #include "diagnostics/module_info.h"
+#include "diagnostics/readable_memory.h"
 #include "environment/late_dbghelp.h"
 #include "environment/shared_locks.h"
 
@@ -26,22 +27,8 @@ constexpr DWORD kMachine = IMAGE_FILE_MACHINE_I386;
 constexpr ULONG kFrameRegister = 22, kStackRegister = 21;  // CV_REG_EBP, CV_REG_ESP
 #endif
 
-// Copies when every page of the range is committed and readable. (Asking the memory manager,
-// not ReadProcessMemory: that fails for the own process in 32-bit Wine.)
 bool Readable(const void* address, void* out, size_t bytes) noexcept {
-  const UINT_PTR first = reinterpret_cast<UINT_PTR>(address);
-  if (bytes == 0 || first + bytes < first) return false;
-  for (UINT_PTR at = first; at < first + bytes;) {
-    MEMORY_BASIC_INFORMATION info;
-    if (!VirtualQuery(reinterpret_cast<const void*>(at), &info, sizeof info) || info.State != MEM_COMMIT ||
-        (info.Protect & (PAGE_GUARD | PAGE_NOACCESS)) ||
-        !(info.Protect & (PAGE_READONLY | PAGE_READWRITE | PAGE_WRITECOPY | PAGE_EXECUTE_READ |
-                          PAGE_EXECUTE_READWRITE | PAGE_EXECUTE_WRITECOPY)))
-      return false;
-    at = reinterpret_cast<UINT_PTR>(info.BaseAddress) + info.RegionSize;
-  }
-  memcpy(out, address, bytes);
-  return true;
+  return debug::CopyIfReadable(address, out, bytes);
 }
 
 // File name part of a path.

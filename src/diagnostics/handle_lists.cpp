@@ -4,6 +4,7 @@
 #include <memory>
 
 #include "diagnostics/debug_output.h"
+#include "diagnostics/readable_memory.h"
 #include "diagnostics/symbols.h"
 #include "environment/process_identity.h"
 
@@ -35,10 +36,7 @@ scLists* Lists(bool create) {
 
 const wchar_t* LibraryTag() { return env::Identity().library.baseName.c_str(); }
 
-bool Readable(const void* address, void* out, size_t bytes) {
-  SIZE_T got = 0;
-  return ReadProcessMemory(GetCurrentProcess(), address, out, bytes, &got) && got == bytes;
-}
+bool Readable(const void* address, void* out, size_t bytes) { return debug::CopyIfReadable(address, out, bytes); }
 
 // The call instruction that a return address follows, as far as its bytes tell.
 void CallingInstruction(const BYTE* returnAddress, wchar_t* text, int size) {

@@ -6,6 +6,10 @@
 #include "foundation/string.h"
 #include "foundation/thread_base.h"
 
+// The crash report's boxes and window speak German when the user's default language is German,
+// English otherwise.
+inline bool CrashTextsInGerman() noexcept { return PRIMARYLANGID(GetUserDefaultLangID()) == LANG_GERMAN; }
+
 class clsMessageBoxThread : public clsThreadBase {
  public:
   clsMessageBoxThread(const String& text, const String& caption, UINT style, int defaultResult) noexcept;

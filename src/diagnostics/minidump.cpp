@@ -4,9 +4,12 @@
 
 #include "diagnostics/crash_log.h"
 #include "diagnostics/debug_output.h"
+#include "diagnostics/message_box_thread.h"
+#include "diagnostics/wait_window.h"
 #include "environment/late_dbghelp.h"
 #include "environment/registry_values.h"
 #include "environment/shared_locks.h"
+#include "environment/ui_policy.h"
 #include "foundation/scoped_handle.h"
 #include "foundation/temp_folder.h"
 #include "zip/zip_file.h"
@@ -84,6 +87,11 @@ int WriteMiniDump(EXCEPTION_POINTERS* exception, wchar_t* path, int size) noexce
     if (path && size > 0) path[0] = 0;
     if (!WriteDump(exception, dumpPath)) return kDumpFailed;
 
+    // Packing a large dump takes a while: say so where a user may be shown anything.
+    const bool german = CrashTextsInGerman();
+    clsWaitWindow wait(german ? L"Bitte warten Sie..." : L"Please wait...",
+                       german ? L"Komprimierung der Support-Informations-Datei." : L"Compressing the support information file.");
+    if (env::UIInteractionAllowed()) wait.Show();
     const String archivePath = FolderOf(dumpPath) + String(L"\\orvask.dmp.zip");
     clsZIPFile* zip = clsZIPFile::Create(archivePath, String(L"orvask Crash Information File"));
     if (!zip) {
@@ -98,6 +106,7 @@ int WriteMiniDump(EXCEPTION_POINTERS* exception, wchar_t* path, int size) noexce
     if (!viewerLog.IsEmpty() && Exists(viewerLog)) zip->AppendFile(viewerLog, String(L"zolven.log"), String(L"LogFile"));
     const bool closed = zip->Close() == clsZIPFile::kOk;
     delete zip;
+    wait.Close();
     if (!packed || !closed) {
       DeleteFileW(archivePath.c_str());
       CopyOut(dumpPath, path, size);
