@@ -48,11 +48,16 @@ std::pair<std::wstring, std::string> MakeDocument(int i) {
     case 2:
       return {L".rtf", "{\\rtf1\\ansi{\\info{\\title Letter " + n + "}{\\author Writer}}" + Body(i, size) + "}"};
     case 3: {
-      std::string pdf = "%PDF-1.4\n1 0 obj\n<< /Title (Report " + n + ") >>\nendobj\n% " + Body(i, size);
-      pdf += "\ntrailer\n<< /Info 1 0 R >>\n%%EOF\n";
+      // A whole file: the Info object, its cross-reference entry (20 bytes) and the trailer.
+      std::string pdf = "%PDF-1.4\n";
+      std::string at = std::to_string(pdf.size());
+      pdf += "1 0 obj\n<< /Title (Report " + n + ") >>\nendobj\n% " + Body(i, size) + "\n";
+      const std::string xref = std::to_string(pdf.size());
+      pdf += "xref\n0 2\n0000000000 65535 f\r\n" + std::string(10 - at.size(), '0') + at + " 00000 n\r\n";
+      pdf += "trailer\n<< /Size 2 /Info 1 0 R >>\nstartxref\n" + xref + "\n%%EOF\n";
       return {L".pdf", pdf};
     }
-    case 4: return {L".jpg", std::string("\xFF\xD8\xFF\xE0\x00\x10JFIF\x00", 13) + Body(i, size)};
+    case 4: return {L".jpg", std::string("\xFF\xD8\xFF\xE0\x00\x10JFIF\x00", 11) + Body(i, size)};
     case 5: return {L".zip", std::string("PK\x03\x04", 4) + Body(i, size)};
     default: return {L".dat", Body(i, size)};
   }

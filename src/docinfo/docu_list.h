@@ -38,7 +38,7 @@ class clsDocuList : public clsThreadBase {
   size_t PendingCountForTesting() noexcept;
   size_t CacheCountForTesting() noexcept;
 
-  // Users of the handle at the moment (see docu_handles.cpp).
+  // Users of the handle at the moment (see doc_info_api.cpp).
   volatile LONG users = 0;
 
  protected:

@@ -1,4 +1,5 @@
 // Mail messages: the header block up to its first empty line, From, To, Subject and Date.
+#include <cwctype>
 #include <string>
 
 #include "docinfo/doc_dates.h"
@@ -50,12 +51,17 @@ String Unfold(const String& text) {
 }
 
 bool DateField(const String& value, SYSTEMTIME& out) {
+  // The mail-date reader answers an empty text with the current time; an empty header has no date.
+  const wchar_t* text = value.c_str();
+  while (*text && iswspace(*text)) ++text;
+  if (!*text) return false;
   SYSTEMTIME t;
-  ovut::locale::MailDateToSystemTime(value.c_str(), &t);
+  bool zoned = false;
+  ovut::locale::ReadMailDate(text, &t, &zoned);
   if (t.wYear == 0 || t.wMonth == 0) return false;
   FILETIME check;
   if (!SystemTimeToFileTime(&t, &check)) return false;
-  if (t.wDayOfWeek == 0xFFFF) {  // no zone: the writer's local time, as written
+  if (!zoned) {  // no zone: the writer's local time, as written
     t.wDayOfWeek = 0;
     out = t;
     return true;

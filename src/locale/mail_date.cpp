@@ -109,6 +109,12 @@ bool FromVariantDate(const wchar_t* text, size_t length, SYSTEMTIME* out) {
 }  // namespace
 
 void MailDateToSystemTime(const wchar_t* text, SYSTEMTIME* out) {
+  bool zoned;
+  ReadMailDate(text, out, &zoned);
+}
+
+void ReadMailDate(const wchar_t* text, SYSTEMTIME* out, bool* zoned) {
+  *zoned = false;
   memset(out, 0, sizeof *out);
   if (!text) text = L"";
   size_t begin = 0, end = wcslen(text);
@@ -139,7 +145,10 @@ void MailDateToSystemTime(const wchar_t* text, SYSTEMTIME* out) {
   }
   out->wDayOfWeek = 0xFFFF;
   if (n > kMaxMailText) return;
-  if (FromMailPattern(text, n, out)) return;
+  if (FromMailPattern(text, n, out)) {
+    *zoned = out->wDayOfWeek != 0xFFFF;
+    return;
+  }
   SYSTEMTIME t;
   if (FromVariantDate(text, n, &t)) *out = t;
 }

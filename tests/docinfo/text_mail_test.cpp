@@ -60,9 +60,12 @@ TEST(TextMail, Dates) {
     ASSERT_EQ(r.result, 0);
     EXPECT_DATE(r.fields.created, c.expected);
   }
-  // Unreadable or absent dates leave the field as it was.
-  const ReadRun r = ReadBytes(docinfo::ReadMail, "Date: sometime soon\r\nSubject: s\r\n\r\n");
-  EXPECT_EQ(r.fields.created.wYear, 0);
+  // Unreadable or empty dates leave the field as it was (an empty one is not "now").
+  for (const char* header : {"Date: sometime soon\r\n", "Date:\r\n", "Date:   \r\n"}) {
+    SCOPED_TRACE(header);
+    const ReadRun r = ReadBytes(docinfo::ReadMail, std::string(header) + "Subject: s\r\n\r\n");
+    EXPECT_EQ(r.fields.created.wYear, 0);
+  }
 }
 
 TEST(TextMail, HostileAndOddFiles) {

@@ -57,6 +57,12 @@ TEST(MailDate, HeaderFormsAndZones) {
     EXPECT_EQ(t.wSecond, c.second);
     EXPECT_EQ(t.wMilliseconds, 0);
     EXPECT_EQ(t.wDayOfWeek, c.dayOfWeek);
+    // The zone flag goes with the conversion to UTC.
+    bool zoned = c.dayOfWeek == kNoDay;  // the opposite of what it must become
+    SYSTEMTIME again;
+    ReadMailDate(c.text, &again, &zoned);
+    EXPECT_EQ(zoned, c.dayOfWeek != kNoDay);
+    EXPECT_EQ(memcmp(&t, &again, sizeof t), 0);
   }
 }
 
@@ -71,6 +77,10 @@ TEST(MailDate, OtherTextGoesThroughTheVariantConversion) {
     if (platform) VariantTimeToSystemTime(d, &expected);
     MailDateToSystemTime(text, &t);
     EXPECT_EQ(memcmp(&t, &expected, sizeof t), 0) << std::string(text, text + wcslen(text));
+    // A day of week, but no zone: readers take the result as written, not as UTC.
+    bool zoned = true;
+    ReadMailDate(text, &t, &zoned);
+    EXPECT_FALSE(zoned);
   }
 }
 
