@@ -102,4 +102,9 @@ unsigned CyclesForTesting() {
   return g_manager ? g_manager->CyclesForTesting() : 0;
 }
 
+DWORD LastWaitMsForTesting() {
+  AutoLock hold(g_lock);
+  return g_manager ? g_manager->LastWaitMsForTesting() : 0;
+}
+
 }  // namespace ovut::tempfiles

@@ -27,5 +27,6 @@ void SetTimingsForTesting(const Timings& timings);
 bool ManagerOpenForTesting();
 size_t QueuedCountForTesting();
 unsigned CyclesForTesting();
+DWORD LastWaitMsForTesting();  // the remover's wait after its latest cycle
 
 }  // namespace ovut::tempfiles

@@ -106,7 +106,8 @@ DWORD clsTempFileRemover::ThreadBody() {
     ++cycles_;
     size_t queued = QueuedCount();
     const DWORD units = 100 - static_cast<DWORD>(queued < 90 ? queued : 90);
-    if (WaitStop(units * timings_.cycleUnitMs)) return 0;
+    lastWaitMs_ = units * timings_.cycleUnitMs;
+    if (WaitStop(lastWaitMs_)) return 0;
   }
 }
 

@@ -42,6 +42,7 @@ class clsTempFileRemover : public clsThreadBase {
   // Files not yet deleted, including those of a deletion pass in progress.
   size_t QueuedCount();
   unsigned CyclesForTesting() const { return cycles_; }
+  DWORD LastWaitMsForTesting() const { return lastWaitMs_; }
   const String& SignalPath() const { return signalPath_; }
 
  protected:
@@ -65,6 +66,7 @@ class clsTempFileRemover : public clsThreadBase {
   ULONGLONG nextSweep_ = 0;
   bool threadStarted_ = false;
   volatile unsigned cycles_ = 0;
+  volatile DWORD lastWaitMs_ = 0;  // the wait after the latest cycle
 };
 
 // Files of this version in `folder` (without final backslash) whose last write is older than one
