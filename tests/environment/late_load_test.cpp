@@ -181,5 +181,5 @@ TEST(LateLoad, SystemFactsAreRecordedAtAttach) {
 #pragma GCC diagnostic pop
   EXPECT_EQ(WindowsVersion(), (info.dwMajorVersion << 8) | info.dwMinorVersion);
   EXPECT_GE(WindowsVersion(), 0x0500);
-  if (!GetSystemMetrics(SM_REMOTESESSION)) EXPECT_EQ(RemoteSessionId(), 0u);
+  if (!GetSystemMetrics(SM_REMOTESESSION)) { EXPECT_EQ(RemoteSessionId(), 0u); }
 }

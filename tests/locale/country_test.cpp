@@ -71,7 +71,7 @@ TEST(Country, ValuesByKind) {
   EXPECT_EQ(iso.substr(0, 2), L"DE");
   // A country of several locales is represented by the preferred one.
   const std::wstring swiss = LocaleInfo(0x0807, LOCALE_SENGCOUNTRY);
-  if (!swiss.empty()) EXPECT_EQ(Get(swiss.c_str(), kCountryLcid).number, 0x0807);
+  if (!swiss.empty()) { EXPECT_EQ(Get(swiss.c_str(), kCountryLcid).number, 0x0807); }
   const std::wstring japan = LocaleInfo(0x0411, LOCALE_SENGCOUNTRY);
   EXPECT_EQ(Get(japan.c_str(), kCountryLcid).number, 0x0411);
 }

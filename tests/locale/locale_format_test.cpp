@@ -37,7 +37,7 @@ TEST(LocaleFormat, ShortDateAndTimeOfTheLocale) {
     EXPECT_EQ(std::wstring(LocaleTextFromSystemTime(lcid, &midnight)), PlatformDate(lcid, &midnight));
   }
   // Wine's German short date is "d.M.yyyy".
-  if (ShortDatePicture(0x0407) == L"d.M.yyyy") EXPECT_EQ(LocaleTextFromSystemTime(0x0407, &midnight), L"5.3.2024");
+  if (ShortDatePicture(0x0407) == L"d.M.yyyy") { EXPECT_EQ(LocaleTextFromSystemTime(0x0407, &midnight), L"5.3.2024"); }
   // Null: now.
   std::wstring now(LocaleTextFromSystemTime(0x0407, nullptr));
   EXPECT_EQ(now.compare(0, PlatformDate(0x0407, nullptr).size(), PlatformDate(0x0407, nullptr)), 0);
@@ -51,7 +51,7 @@ TEST(LocaleFormat, YearsBeforeThePlatformRangeUseThePicture) {
     EXPECT_NE(expected.find(L"1500"), std::wstring::npos) << std::hex << lcid;
     EXPECT_EQ(std::wstring(LocaleTextFromSystemTime(lcid, &earlyMidnight)), expected);
   }
-  if (ShortDatePicture(0x0407) == L"d.M.yyyy") EXPECT_EQ(LocaleTextFromSystemTime(0x0407, &earlyMidnight), L"5.3.1500");
+  if (ShortDatePicture(0x0407) == L"d.M.yyyy") { EXPECT_EQ(LocaleTextFromSystemTime(0x0407, &earlyMidnight), L"5.3.1500"); }
 }
 
 TEST(LocaleFormat, PictureRules) {

@@ -36,7 +36,7 @@ class PlainHeaps : public ::testing::TestWithParam<bool> {
   }
   // The refusal was reported when lines are captured.
   void ExpectReported(const wchar_t* text) {
-    if (lines_) EXPECT_TRUE(lines_->Has(text)) << lines_->All();
+    if (lines_) { EXPECT_TRUE(lines_->Has(text)) << lines_->All(); }
   }
 
   void* module_ = nullptr;

@@ -210,8 +210,9 @@ TEST(PersistFuzzAllForms, MutatedProfilesLoadAndTheirSavesReloadExactly) {
       const int rc = ovut::codec::StreamInflate(*plain.Get(), *packed.Get(), ovut::codec::kAllRemaining,
                                                 kFuzzInflateLimit);
       if (rc == ovut::codec::kStreamTooLarge || (rc == ovut::codec::kStreamOk &&
-                                                  codectest::Content(*plain.Get()).compare(0, 4, "ZLeZ") == 0))
+                                                  codectest::Content(*plain.Get()).compare(0, 4, "ZLeZ") == 0)) {
         EXPECT_EQ(back.job->lastError, -7);
+      }
     }
     // Whatever was read saves in every form, and the XML form (which keeps everything) reads
     // back without error; after that one pass it is a fixed point, packed or not.

@@ -21,7 +21,7 @@ TEST(ValueScan, NumbersSkipBlanksTakeASignAndStopAtTheFirstMisfit) {
     clsValueScanner s(c.text);
     int32_t v = 0;
     EXPECT_EQ(s.Decimal32(v), c.ok) << testing::PrintToString(std::wstring(c.text));
-    if (c.ok) EXPECT_EQ(v, c.value);
+    if (c.ok) { EXPECT_EQ(v, c.value); }
     EXPECT_EQ(s.Rest() - c.text, c.consumed);
   }
   struct {
@@ -34,7 +34,7 @@ TEST(ValueScan, NumbersSkipBlanksTakeASignAndStopAtTheFirstMisfit) {
     clsValueScanner s(c.text);
     uint64_t v = 0;
     EXPECT_EQ(s.Hex64(v), c.ok) << testing::PrintToString(std::wstring(c.text));
-    if (c.ok) EXPECT_EQ(v, c.value);
+    if (c.ok) { EXPECT_EQ(v, c.value); }
   }
   clsValueScanner u(L"18446744073709551616");  // one past 64 bits wraps to 0
   uint64_t v = 5;
@@ -52,7 +52,7 @@ TEST(ValueScan, TuplesCountTheValuesConverted) {
     int32_t a = -1, b = -1, d = -1;
     int32_t* fields[3] = {&a, &b, &d};
     EXPECT_EQ(ScanTuple(c.text, fields, 3), c.count) << testing::PrintToString(std::wstring(c.text));
-    if (c.count >= 1) EXPECT_EQ(a, 1);
-    if (c.count < 2) EXPECT_EQ(b, -1);
+    if (c.count >= 1) { EXPECT_EQ(a, 1); }
+    if (c.count < 2) { EXPECT_EQ(b, -1); }
   }
 }

@@ -217,7 +217,7 @@ TEST(VariantRecord, PlainAndDamagedTexts) {
     Var back;
     Read(c.text, &back);
     EXPECT_EQ(back.vt, c.vt);
-    if (c.vt == VT_BSTR) EXPECT_STREQ(back.bstrVal, c.text);
+    if (c.vt == VT_BSTR) { EXPECT_STREQ(back.bstrVal, c.text); }
   }
 }
 
