@@ -6,6 +6,7 @@
 
 #include "foundation/file.h"
 #include "foundation/string.h"
+#include "profile/persist/unit_scan.h"
 
 namespace ovut::persist {
 
@@ -23,6 +24,15 @@ size_t ReadFully(clsFile& file, void* buffer, size_t bytes) {
 }
 
 namespace {
+
+// Offset of the first line end ("\r" or "\n") in [from, end), or end.
+size_t LineEnd(const wchar_t* t, size_t from, size_t end) { return FindEitherUnit(t, from, end, L'\r', L'\n'); }
+size_t LineEnd(const char* t, size_t from, size_t end) {
+  for (size_t i = from; i < end; ++i)
+    if (t[i] == '\r' || t[i] == '\n') return i;
+  return end;
+}
+
 // The piece read at a time: large enough that calls are few, small enough that the buffer stays
 // in memory the process already has instead of faulting in a copy of the whole file.
 constexpr size_t kPieceBytes = 256 * 1024;
@@ -136,7 +146,7 @@ Ch* clsLineSource::Cut(std::vector<Ch>& buffer, size_t& length) {
   size_t start = pos_, scan = pos_;
   for (;;) {
     const Ch* t = buffer.data();
-    while (scan < end_ && t[scan] != Ch('\r') && t[scan] != Ch('\n')) ++scan;
+    scan = LineEnd(t, scan, end_);
     if (scan < end_) break;
     pos_ = start;  // the refill keeps the line read so far
     const size_t done = scan - start;

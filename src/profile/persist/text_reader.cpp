@@ -10,6 +10,7 @@
 #include "profile/item_list.h"
 #include "profile/persist/line_source.h"
 #include "profile/persist/xml_escape.h"
+#include "profile/persist/unit_scan.h"
 #include "profile/tree_depth.h"
 
 namespace ovut::persist {
@@ -45,8 +46,9 @@ struct Span {
   template <size_t K>
   size_t Find(const wchar_t (&s)[K], size_t from = 0) const {
     constexpr size_t k = K - 1;
-    for (size_t i = from; i + k <= n; ++i) {
-      if (p[i] != s[0]) continue;
+    if (n < k) return std::wstring::npos;
+    const size_t last = n - k + 1;  // candidates start before it
+    for (size_t i = FindUnit(p, from, last, s[0]); i < last; i = FindUnit(p, i + 1, last, s[0])) {
       size_t j = 1;
       while (j < k && p[i + j] == s[j]) ++j;
       if (j == k) return i;
@@ -54,9 +56,8 @@ struct Span {
     return std::wstring::npos;
   }
   size_t FindChar(wchar_t c, size_t from = 0) const {
-    for (size_t i = from; i < n; ++i)
-      if (p[i] == c) return i;
-    return std::wstring::npos;
+    const size_t i = from < n ? FindUnit(p, from, n, c) : n;
+    return i < n ? i : std::wstring::npos;
   }
   void Skip(size_t k) { p += k; n -= k; }
   void SkipBlanks() {

@@ -1,4 +1,5 @@
 #include "profile/persist/xml_escape.h"
+#include "profile/persist/unit_scan.h"
 
 #include <cwchar>
 
@@ -89,8 +90,7 @@ size_t UnescapeInPlace(wchar_t* t, size_t n) noexcept {
       {L"&amp;", 5, L'&'},  {L"&apos;", 6, L'\''}, {L"&quot;", 6, L'"'},
   };
   // Most texts hold no entity: up to the first "&" nothing moves.
-  size_t r = 0;
-  while (r < n && t[r] != L'&') ++r;
+  size_t r = FindUnit(t, 0, n, L'&');
   size_t w = r;
   while (r < n) {
     wchar_t c = t[r];
