@@ -113,8 +113,8 @@ int main() {
   char ours[32], peer[32];
   std::snprintf(ours, sizeof ours, "%.1f us", logNs / 1000);
   std::snprintf(peer, sizeof peer, "%.1f us", openNs / 1000);
-  // 20 us against the 615 us that opening per line took on an unloaded machine.
-  Summary("log-file line vs open/append/close", ours, peer, logNs / openNs, "<= 20/615 = 0.033", 20.0 / 615);
+  // The goal is a time (20 us a line), not a ratio: what opening per line costs varies by machine.
+  SummaryRow("log-file line vs open/append/close", ours, peer, logNs / openNs, "<= 20 us a line", logNs <= 20000);
 
   // A line to a viewer through its mailslot.
   HANDLE slot = CreateMailslotW(L"\\\\.\\mailslot\\zolven", 0, 20, nullptr);
