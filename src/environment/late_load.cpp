@@ -8,21 +8,11 @@
 #include "dll/lifecycle.h"
 #include "environment/late_kernel32.h"
 #include "environment/loader_lock.h"
+#include "foundation/critical_section.h"
 #include "foundation/string.h"
 
 namespace ovut::env {
 namespace {
-
-class clsExclusiveLock {
- public:
-  explicit clsExclusiveLock(SRWLOCK& lock) : lock_(lock) { AcquireSRWLockExclusive(&lock_); }
-  ~clsExclusiveLock() { ReleaseSRWLockExclusive(&lock_); }
-  clsExclusiveLock(const clsExclusiveLock&) = delete;
-  clsExclusiveLock& operator=(const clsExclusiveLock&) = delete;
-
- private:
-  SRWLOCK& lock_;
-};
 
 FARPROC WINAPI DefaultLookup(HMODULE module, LPCSTR name) { return GetProcAddress(module, name); }
 
@@ -80,22 +70,22 @@ void CLateLoadBase::Log(const wchar_t* format, ...) {
 void CLateLoadBase::LogV(const wchar_t* format, va_list args) { debug::WarningV(format, args); }
 
 HMODULE CLateLoadBase::Handle() const noexcept {
-  clsExclusiveLock hold(const_cast<SRWLOCK&>(lock_));
+  ExclusiveSrwLock hold(const_cast<SRWLOCK&>(lock_));
   return handle_;
 }
 
 DWORD CLateLoadBase::LastError() const noexcept {
-  clsExclusiveLock hold(const_cast<SRWLOCK&>(lock_));
+  ExclusiveSrwLock hold(const_cast<SRWLOCK&>(lock_));
   return error_;
 }
 
 void CLateLoadBase::SetLookupForTesting(LookupFn lookup) noexcept {
-  clsExclusiveLock hold(lock_);
+  ExclusiveSrwLock hold(lock_);
   lookup_ = lookup;
 }
 
 void CLateLoadBase::ResetForTesting() noexcept {
-  clsExclusiveLock hold(lock_);
+  ExclusiveSrwLock hold(lock_);
   if (owned_ && handle_) FreeLibrary(handle_);
   handle_ = nullptr;
   owned_ = false;
@@ -167,7 +157,7 @@ void CLateLoadBase::WarnLoadFailed() noexcept {
 bool CLateLoadBase::Load() noexcept {
   bool warn = false, loaded;
   {
-    clsExclusiveLock hold(lock_);
+    ExclusiveSrwLock hold(lock_);
     loaded = LoadLocked(&warn);
   }
   if (warn) WarnLoadFailed();
@@ -178,7 +168,7 @@ void* CLateLoadBase::Resolve(const char* name, int argBytes, void* volatile* ent
   bool warn = false;
   void* found = nullptr;
   {
-    clsExclusiveLock hold(lock_);
+    ExclusiveSrwLock hold(lock_);
     // Another thread may have finished the lookup while this one waited.
     const LONG known = __atomic_load_n(state, __ATOMIC_ACQUIRE);
     if (known != kNotLookedUp) return known == kPresent ? *entry : nullptr;

@@ -30,4 +30,16 @@ class AutoLock {
   CriticalSection& cs_;
 };
 
+// Holds a slim reader/writer lock exclusively for its scope.
+class ExclusiveSrwLock {
+ public:
+  explicit ExclusiveSrwLock(SRWLOCK& lock) : lock_(lock) { AcquireSRWLockExclusive(&lock_); }
+  ~ExclusiveSrwLock() { ReleaseSRWLockExclusive(&lock_); }
+  ExclusiveSrwLock(const ExclusiveSrwLock&) = delete;
+  ExclusiveSrwLock& operator=(const ExclusiveSrwLock&) = delete;
+
+ private:
+  SRWLOCK& lock_;
+};
+
 }  // namespace ovut

@@ -66,7 +66,7 @@ class clsListOutput {
       workers_->Post(*item.job);
       ++files_;
     }
-    Advance(kAheadPerWorker * workers_->Count());
+    KeepAhead();
   }
 
   void Directory(const String& path, const String& name, const WIN32_FIND_DATAW& found) {
@@ -76,7 +76,7 @@ class clsListOutput {
     item.path = path;
     item.name = name;
     item.found = found;
-    Advance(kAheadPerWorker * workers_->Count());
+    KeepAhead();
   }
 
   // A warning about `path`: the directory cannot be listed (`error`), or a link is not followed.
@@ -88,13 +88,15 @@ class clsListOutput {
     item.kind = note;
     item.path = path;
     item.error = error;
-    Advance(kAheadPerWorker * workers_->Count());
+    KeepAhead();
   }
 
   // Finishes everything still queued.
   void Flush() { Advance(0); }
 
  private:
+  // Finishes what lies further back than the workers' allowance of files in work.
+  void KeepAhead() { Advance(kAheadPerWorker * workers_->Count()); }
   struct scItem {
     std::unique_ptr<scZIPFileJob> job;  // a file
     bool directory = false;             // else a directory entry

@@ -1,22 +1,11 @@
 #include "profile/codec/chunk_pipe.h"
 
+#include "foundation/critical_section.h"
+
 namespace ovut::codec {
 
-namespace {
-class Exclusive {
- public:
-  explicit Exclusive(SRWLOCK& l) : l_(l) { AcquireSRWLockExclusive(&l_); }
-  ~Exclusive() { ReleaseSRWLockExclusive(&l_); }
-  Exclusive(const Exclusive&) = delete;
-  Exclusive& operator=(const Exclusive&) = delete;
-
- private:
-  SRWLOCK& l_;
-};
-}  // namespace
-
 bool clsChunkPipe::Push(std::vector<uint8_t>& piece) {
-  Exclusive hold(lock_);
+  ExclusiveSrwLock hold(lock_);
   while (queue_.size() >= depth_ && !abandoned_) SleepConditionVariableSRW(&changed_, &lock_, INFINITE, 0);
   if (abandoned_) {
     piece.clear();
@@ -34,13 +23,13 @@ bool clsChunkPipe::Push(std::vector<uint8_t>& piece) {
 }
 
 void clsChunkPipe::Close() noexcept {
-  Exclusive hold(lock_);
+  ExclusiveSrwLock hold(lock_);
   closed_ = true;
   WakeAllConditionVariable(&changed_);
 }
 
 bool clsChunkPipe::Pop(std::vector<uint8_t>& piece) {
-  Exclusive hold(lock_);
+  ExclusiveSrwLock hold(lock_);
   while (queue_.empty() && !closed_) SleepConditionVariableSRW(&changed_, &lock_, INFINITE, 0);
   if (queue_.empty()) return false;
   if (piece.capacity() && spare_.size() < depth_) {
@@ -56,7 +45,7 @@ bool clsChunkPipe::Pop(std::vector<uint8_t>& piece) {
 }
 
 void clsChunkPipe::Abandon() noexcept {
-  Exclusive hold(lock_);
+  ExclusiveSrwLock hold(lock_);
   abandoned_ = true;
   queue_.clear();
   WakeAllConditionVariable(&changed_);

@@ -45,6 +45,25 @@ bool FormatError(clsProfJob& job, clsFile& file, const wchar_t* what) {
   return false;
 }
 
+// The form the first four bytes of a plain text announce: UTF-16 XML or INI, 8-bit XFDF or INI,
+// and whether an 8-bit INI names its own root list (read into a root named "/").
+struct scTextForm {
+  bool wide = true;
+  bool namedRoot = false;
+  int mode = kModeIni;
+};
+scTextForm FormOfHead(const clsProfJob& job, const uint8_t head[4]) {
+  scTextForm f;
+  if (head[0] == 0xFF && head[1] == 0xFE) {
+    f.mode = (head[2] == '<' && head[3] == 0) ? kModeXml : kModeIni;
+  } else {
+    f.wide = false;
+    f.mode = head[0] == '<' ? kModeXfdf : kModeIni;
+    f.namedRoot = IsRootSlash(job.rootList) && head[0] == '[' && memcmp(head, "[/]", 3) != 0;
+  }
+  return f;
+}
+
 // The verdict on an inflate that did not end well.
 bool InflateFailed(clsProfJob& job, clsFile& file, int result) {
   switch (result) {
@@ -110,27 +129,19 @@ int LoadContainerOverlapped(clsProfJob& job, clsFile& file, uint64_t limit) {
     if (result != codec::kStreamOk) return InflateFailed(job, file, result);
     return FormatError(job, file, L"packed profile inside a packed profile");
   }
-  bool wide = true, namedRoot = false;
-  int mode = kModeIni;
-  if (head[0] == 0xFF && head[1] == 0xFE) {
-    mode = (head[2] == '<' && head[3] == 0) ? kModeXml : kModeIni;
-  } else {
-    wide = false;
-    mode = head[0] == '<' ? kModeXfdf : kModeIni;
-    if (IsRootSlash(job.rootList) && head[0] == '[' && memcmp(head.data(), "[/]", 3) != 0) namedRoot = true;
-  }
+  const scTextForm form = FormOfHead(job, head.data());
 
   clsItem* const lastBefore = job.rootList.Last();
   bool parsed = true, raised = false, outOfMemory = false;
   clsLoadException error{};
   try {
     InflateFeed feed(pipe, std::move(head));
-    clsLineSource lines(feed, wide);
-    if (namedRoot) {
+    clsLineSource lines(feed, form.wide);
+    if (form.namedRoot) {
       parsed = ReadNamedRootIni(job.rootList, lines) != 0;
     } else {
       uint32_t counter = 0;
-      ReadProfileText(job.rootList, job.streamOptions - 1, lines, mode, counter);
+      ReadProfileText(job.rootList, job.streamOptions - 1, lines, form.mode, counter);
     }
   } catch (const clsLoadException& e) {
     parsed = false;
@@ -210,13 +221,10 @@ bool Load(clsProfJob& job, clsFile& file, bool insideContainer) {
       if (insideContainer) return FormatError(job, file, L"packed profile inside a packed profile");
       return LoadContainer(job, file);
     }
-    if (head[0] == 0xFF && head[1] == 0xFE) {
-      mode = (head[2] == '<' && head[3] == 0) ? kModeXml : kModeIni;
-    } else {
-      wide = false;
-      mode = head[0] == '<' ? kModeXfdf : kModeIni;
-      if (IsRootSlash(job.rootList) && head[0] == '[' && memcmp(head, "[/]", 3) != 0) namedRoot = true;
-    }
+    const scTextForm form = FormOfHead(job, head);
+    wide = form.wide;
+    namedRoot = form.namedRoot;
+    mode = form.mode;
   }
   try {
     clsLineSource lines(file, wide);

@@ -27,11 +27,17 @@ constexpr DWORD kRetryMs = 10000;
 constexpr DWORD kRetryPauseMs = 10;
 const char kContainerMagic[4] = {'Z', 'L', 'e', 'Z'};
 
+// The indentation level the root list is written at: a stream object's own, else below the
+// document element (XML, XFDF) or at the left edge (INI).
+int TextLevel(const clsProfJob& job, int form) {
+  return job.streamOptions ? job.streamOptions : (form == kFormIni ? 0 : 1);
+}
+
 // The profile's text through `w`: the whole-document framing unless the job is a stream object,
 // then the root list. An empty root list writes nothing. 0, or -4.
 int WriteText(clsProfJob& job, clsTreeWriter& w, int form) {
   if (job.rootList.IsEmpty()) return 0;
-  const int level = job.streamOptions ? job.streamOptions : (form == kFormIni ? 0 : 1);
+  const int level = TextLevel(job, form);
   if (!job.streamOptions) w.WritePrologue();
   bool ok = w.WriteList(job.rootList, level);
   ok = (job.streamOptions ? w.Flush() : w.WriteEpilogue()) && ok;
@@ -40,8 +46,7 @@ int WriteText(clsProfJob& job, clsTreeWriter& w, int form) {
 
 // The plain text of the profile, from offset 0 of `target`.
 int WritePlain(clsProfJob& job, clsFile& target, int form) {
-  const int level = job.streamOptions ? job.streamOptions : (form == kFormIni ? 0 : 1);
-  target.Seek(SizeEstimate(job.rootList, level, form) + 2000);
+  target.Seek(SizeEstimate(job.rootList, TextLevel(job, form), form) + 2000);
   target.SetEOF();
   target.Seek(uint64_t(0));
   int rc = 0;
@@ -76,8 +81,7 @@ class DeflateSink : public clsTextSink {
 bool PackOverlapped(clsProfJob& job, int form, int& rc, codec::ByteBuffer& packed, bool& deflated) {
   if (ovut::env::CompressionWorkers() < 2) return false;
   // Text of about one piece is deflated in one go at the end: nothing to overlap.
-  const int level = job.streamOptions ? job.streamOptions : (form == kFormIni ? 0 : 1);
-  if (SizeEstimate(job.rootList, level, form) < codec::kStreamChunk) return false;
+  if (SizeEstimate(job.rootList, TextLevel(job, form), form) < codec::kStreamChunk) return false;
   codec::clsDeflatePipe pipe(codec::kPresetPackedContainer);
   if (!pipe.Start()) return false;
   DeflateSink sink(pipe);
